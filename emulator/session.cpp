@@ -1,0 +1,244 @@
+#include "emulator/session.h"
+
+#include <algorithm>
+
+#include "emulator/emulated_adapter.h"
+
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
+
+namespace tarvex::emu {
+
+Session::Session(EmulatedAdapter& adapter, std::size_t openIndex)
+    : adapter_(adapter), openIndex_(openIndex), wire_(adapter.wireModel()) {
+  firmware_ = std::thread([this] { runFirmware(); });
+  if (wire_.enabled) delivery_ = std::thread([this] { runDelivery(); });
+}
+
+Session::~Session() { close(); }
+
+void Session::close() {
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+  }
+  changed_.notify_all();
+  if (firmware_.joinable()) firmware_.join();
+  if (delivery_.joinable()) delivery_.join();
+  adapter_.detach(this);
+}
+
+void Session::unplug() {
+  {
+    std::lock_guard lock(mutex_);
+    unplugged_ = true;
+  }
+  changed_.notify_all();
+}
+
+bool Session::unplugged() const {
+  std::lock_guard lock(mutex_);
+  return unplugged_;
+}
+
+void Session::setLatency(std::chrono::milliseconds latency) {
+  std::lock_guard lock(mutex_);
+  latency_ = latency;
+}
+
+void Session::setBaud(std::uint32_t baud) {
+  std::lock_guard lock(mutex_);
+  // The firmware runs at 921600 only; at any other rate it sees garbage and ignores it.
+  baudMatches_ = baud == 921600;
+}
+
+FtStatus Session::hostWrite(const std::uint8_t* bytes, std::uint32_t count,
+                            std::uint32_t* written) {
+  *written = 0;
+  const auto now = Clock::now();
+  std::optional<Clock::duration> reaction;
+  {
+    std::lock_guard lock(mutex_);
+    if (unplugged_) return FT_IO_ERROR;
+    if (replyPending_ && inFlight_.empty() && count > 0) {
+      reaction = now - replyVisibleAt_;
+      replyPending_ = false;
+    }
+    if (baudMatches_) {
+      const auto arrival = wire_.enabled ? wire_.requestArrival(count, now)
+                                         : std::vector<Clock::time_point>(count, now);
+      for (std::uint32_t i = 0; i < count; ++i) input_.push_back({bytes[i], arrival[i]});
+    }
+    *written = count;
+  }
+  changed_.notify_all();
+  adapter_.recordReceived(openIndex_, bytes, count);
+  if (reaction) adapter_.recordReaction(*reaction);
+  return FT_OK;
+}
+
+FtStatus Session::hostRead(std::uint8_t* buffer, std::uint32_t count, std::uint32_t* received,
+                           Clock::time_point deadline) {
+  *received = 0;
+  std::unique_lock lock(mutex_);
+  changed_.wait_until(lock, deadline, [&] { return endedLocked() || visible_.size() >= count; });
+  if (unplugged_) return FT_IO_ERROR;
+  const auto take = static_cast<std::uint32_t>(std::min<std::size_t>(count, visible_.size()));
+  std::copy_n(visible_.begin(), take, buffer);
+  visible_.erase(visible_.begin(), visible_.begin() + take);
+  *received = take;
+  return FT_OK;
+}
+
+FtStatus Session::hostWait(std::uint32_t count, Clock::time_point deadline,
+                           std::uint32_t* queued) {
+  std::unique_lock lock(mutex_);
+  changed_.wait_until(lock, deadline, [&] { return endedLocked() || visible_.size() >= count; });
+  *queued = static_cast<std::uint32_t>(visible_.size());
+  return unplugged_ ? FT_IO_ERROR : FT_OK;
+}
+
+FtStatus Session::hostQueued(std::uint32_t* queued) {
+  std::lock_guard lock(mutex_);
+  *queued = static_cast<std::uint32_t>(visible_.size());
+  return unplugged_ ? FT_IO_ERROR : FT_OK;
+}
+
+FtStatus Session::hostPurge() {
+  std::lock_guard lock(mutex_);
+  if (unplugged_) return FT_IO_ERROR;
+  visible_.clear();
+  inFlight_.clear();
+  return FT_OK;
+}
+
+std::uint8_t Session::readByte() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    if (endedLocked()) throw SessionEnded{};
+    if (!input_.empty()) {
+      const auto at = input_.front().at;
+      if (at <= Clock::now()) {
+        const std::uint8_t byte = input_.front().byte;
+        input_.pop_front();
+        return byte;
+      }
+      changed_.wait_until(lock, at);
+    } else {
+      changed_.wait(lock);
+    }
+  }
+}
+
+std::optional<std::uint8_t> Session::readByteWithin(std::chrono::microseconds wait) {
+  const auto deadline = Clock::now() + wait;
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    if (endedLocked()) throw SessionEnded{};
+    const auto now = Clock::now();
+    if (!input_.empty() && input_.front().at <= now) {
+      const std::uint8_t byte = input_.front().byte;
+      input_.pop_front();
+      return byte;
+    }
+    if (now >= deadline) return std::nullopt;
+    const auto wake = input_.empty() ? deadline : std::min(deadline, input_.front().at);
+    changed_.wait_until(lock, wake);
+  }
+}
+
+void Session::pause(std::chrono::microseconds duration) {
+  const auto deadline = Clock::now() + duration;
+  std::unique_lock lock(mutex_);
+  changed_.wait_until(lock, deadline, [&] { return endedLocked(); });
+  if (endedLocked()) throw SessionEnded{};
+}
+
+void Session::send(std::span<const std::uint8_t> bytes) {
+  const FaultPlan faults = adapter_.faults();
+  if (faults.replyDelay.count() > 0) pause(faults.replyDelay);
+  if (faults.silent) return;
+
+  bool unplugNow = false;
+  {
+    std::lock_guard lock(mutex_);
+    if (endedLocked()) throw SessionEnded{};
+    std::vector<std::uint8_t> out;
+    out.reserve(bytes.size());
+    for (std::uint8_t byte : bytes) {
+      const std::uint64_t k = sentCount_;
+      if (faults.stopAfterBytes && k >= *faults.stopAfterBytes) break;
+      if (faults.unplugAfterBytes && k >= *faults.unplugAfterBytes) {
+        unplugNow = true;
+        break;
+      }
+      if (faults.corruptByteAt && k == *faults.corruptByteAt) byte ^= faults.corruptMask;
+      out.push_back(byte);
+      ++sentCount_;
+    }
+    if (!out.empty()) {
+      const auto now = Clock::now();
+      if (wire_.enabled) {
+        const auto times = wire_.replyVisibility(out.size(), now, lineFree_, latency_);
+        for (std::size_t i = 0; i < out.size(); ++i) inFlight_.push_back({out[i], times[i]});
+      } else {
+        visible_.insert(visible_.end(), out.begin(), out.end());
+        replyPending_ = true;
+        replyVisibleAt_ = now;
+      }
+    }
+    if (faults.unplugAfterBytes && sentCount_ >= *faults.unplugAfterBytes) unplugNow = true;
+  }
+  changed_.notify_all();
+  if (unplugNow) {
+    adapter_.unplug();
+    throw SessionEnded{};
+  }
+}
+
+void Session::deliverDueLocked(Clock::time_point now) {
+  bool moved = false;
+  while (!inFlight_.empty() && inFlight_.front().at <= now) {
+    visible_.push_back(inFlight_.front().byte);
+    // The reply is the host's from the moment it really shows, not when it was due.
+    replyVisibleAt_ = now;
+    inFlight_.pop_front();
+    moved = true;
+  }
+  if (moved) replyPending_ = true;
+}
+
+void Session::runDelivery() {
+#ifdef __linux__
+  // The delivery thread stands in for the USB interrupt that wakes the host: it must fire
+  // on time, not up to the default 50 microseconds late.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+#endif
+  std::unique_lock lock(mutex_);
+  while (!endedLocked()) {
+    if (inFlight_.empty()) {
+      changed_.wait(lock);
+      continue;
+    }
+    const auto due = inFlight_.front().at;
+    if (Clock::now() < due) {
+      changed_.wait_until(lock, due);
+      continue;
+    }
+    deliverDueLocked(Clock::now());
+    lock.unlock();
+    changed_.notify_all();
+    lock.lock();
+  }
+}
+
+void Session::runFirmware() {
+  adapter_.resetHandlers();
+  try {
+    for (;;) adapter_.dispatch(readByte(), *this);
+  } catch (const SessionEnded&) {
+  }
+}
+
+}  // namespace tarvex::emu

@@ -1,0 +1,83 @@
+#pragma once
+// One open of the emulated adapter: the byte queues in both directions, the firmware
+// thread that answers the host, and (with the wire model on) the delivery thread that
+// makes reply bytes visible to the host when the real line would.
+
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "emulator/firmware_port.h"
+#include "emulator/wire_model.h"
+#include "link/ft_types.h"
+
+namespace tarvex::emu {
+
+class EmulatedAdapter;
+
+class Session final : public FirmwarePort {
+ public:
+  Session(EmulatedAdapter& adapter, std::size_t openIndex);
+  ~Session() override;
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Host side. Each returns FT_IO_ERROR once the adapter is unplugged.
+  FtStatus hostWrite(const std::uint8_t* bytes, std::uint32_t count, std::uint32_t* written);
+  FtStatus hostRead(std::uint8_t* buffer, std::uint32_t count, std::uint32_t* received,
+                    Clock::time_point deadline);
+  FtStatus hostWait(std::uint32_t count, Clock::time_point deadline, std::uint32_t* queued);
+  FtStatus hostQueued(std::uint32_t* queued);
+  FtStatus hostPurge();
+  void setLatency(std::chrono::milliseconds latency);
+  void setBaud(std::uint32_t baud);
+  bool unplugged() const;
+
+  // Ends the open: stops the firmware and delivery threads. Call from the host side only.
+  void close();
+  // The adapter was pulled out: every host call fails from now on.
+  void unplug();
+
+  // FirmwarePort
+  std::uint8_t readByte() override;
+  std::optional<std::uint8_t> readByteWithin(std::chrono::microseconds wait) override;
+  void send(std::span<const std::uint8_t> bytes) override;
+  void pause(std::chrono::microseconds duration) override;
+
+ private:
+  struct Timed {
+    std::uint8_t byte;
+    Clock::time_point at;
+  };
+
+  void runFirmware();
+  void runDelivery();
+  bool endedLocked() const { return closed_ || unplugged_; }
+  void deliverDueLocked(Clock::time_point now);
+
+  EmulatedAdapter& adapter_;
+  const std::size_t openIndex_;
+  const WireModel wire_;
+
+  mutable std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Timed> input_;     // host to firmware, with arrival times
+  std::deque<Timed> inFlight_;  // firmware to host, not yet visible
+  std::deque<std::uint8_t> visible_;
+  bool closed_ = false;
+  bool unplugged_ = false;
+  bool baudMatches_ = true;
+  std::chrono::milliseconds latency_{16};  // the FTDI default until the host sets it
+  Clock::time_point lineFree_{};
+  std::uint64_t sentCount_ = 0;
+  bool replyPending_ = false;  // a reply is complete and the host has not answered yet
+  Clock::time_point replyVisibleAt_{};
+
+  std::thread firmware_;
+  std::thread delivery_;
+};
+
+}  // namespace tarvex::emu
