@@ -23,7 +23,7 @@ void Session::close() {
     std::lock_guard lock(mutex_);
     closed_ = true;
   }
-  changed_.notify_all();
+  notifyAll();
   if (firmware_.joinable()) firmware_.join();
   if (delivery_.joinable()) delivery_.join();
   adapter_.detach(this);
@@ -34,7 +34,7 @@ void Session::unplug() {
     std::lock_guard lock(mutex_);
     unplugged_ = true;
   }
-  changed_.notify_all();
+  notifyAll();
 }
 
 bool Session::unplugged() const {
@@ -72,7 +72,7 @@ FtStatus Session::hostWrite(const std::uint8_t* bytes, std::uint32_t count,
     }
     *written = count;
   }
-  changed_.notify_all();
+  firmwareWake_.notify_one();
   adapter_.recordReceived(openIndex_, bytes, count);
   if (reaction) adapter_.recordReaction(*reaction);
   return FT_OK;
@@ -82,7 +82,7 @@ FtStatus Session::hostRead(std::uint8_t* buffer, std::uint32_t count, std::uint3
                            Clock::time_point deadline) {
   *received = 0;
   std::unique_lock lock(mutex_);
-  changed_.wait_until(lock, deadline, [&] { return endedLocked() || visible_.size() >= count; });
+  hostWake_.wait_until(lock, deadline, [&] { return endedLocked() || visible_.size() >= count; });
   if (unplugged_) return FT_IO_ERROR;
   const auto take = static_cast<std::uint32_t>(std::min<std::size_t>(count, visible_.size()));
   std::copy_n(visible_.begin(), take, buffer);
@@ -94,7 +94,7 @@ FtStatus Session::hostRead(std::uint8_t* buffer, std::uint32_t count, std::uint3
 FtStatus Session::hostWait(std::uint32_t count, Clock::time_point deadline,
                            std::uint32_t* queued) {
   std::unique_lock lock(mutex_);
-  changed_.wait_until(lock, deadline, [&] { return endedLocked() || visible_.size() >= count; });
+  hostWake_.wait_until(lock, deadline, [&] { return endedLocked() || visible_.size() >= count; });
   *queued = static_cast<std::uint32_t>(visible_.size());
   return unplugged_ ? FT_IO_ERROR : FT_OK;
 }
@@ -124,9 +124,9 @@ std::uint8_t Session::readByte() {
         input_.pop_front();
         return byte;
       }
-      changed_.wait_until(lock, at);
+      firmwareWake_.wait_until(lock, at);
     } else {
-      changed_.wait(lock);
+      firmwareWake_.wait(lock);
     }
   }
 }
@@ -144,14 +144,14 @@ std::optional<std::uint8_t> Session::readByteWithin(std::chrono::microseconds wa
     }
     if (now >= deadline) return std::nullopt;
     const auto wake = input_.empty() ? deadline : std::min(deadline, input_.front().at);
-    changed_.wait_until(lock, wake);
+    firmwareWake_.wait_until(lock, wake);
   }
 }
 
 void Session::pause(std::chrono::microseconds duration) {
   const auto deadline = Clock::now() + duration;
   std::unique_lock lock(mutex_);
-  changed_.wait_until(lock, deadline, [&] { return endedLocked(); });
+  firmwareWake_.wait_until(lock, deadline, [&] { return endedLocked(); });
   if (endedLocked()) throw SessionEnded{};
 }
 
@@ -190,11 +190,21 @@ void Session::send(std::span<const std::uint8_t> bytes) {
     }
     if (faults.unplugAfterBytes && sentCount_ >= *faults.unplugAfterBytes) unplugNow = true;
   }
-  changed_.notify_all();
+  if (wire_.enabled) {
+    deliveryWake_.notify_one();
+  } else {
+    hostWake_.notify_all();
+  }
   if (unplugNow) {
     adapter_.unplug();
     throw SessionEnded{};
   }
+}
+
+void Session::notifyAll() {
+  hostWake_.notify_all();
+  firmwareWake_.notify_all();
+  deliveryWake_.notify_all();
 }
 
 void Session::deliverDueLocked(Clock::time_point now) {
@@ -218,17 +228,17 @@ void Session::runDelivery() {
   std::unique_lock lock(mutex_);
   while (!endedLocked()) {
     if (inFlight_.empty()) {
-      changed_.wait(lock);
+      deliveryWake_.wait(lock);
       continue;
     }
     const auto due = inFlight_.front().at;
     if (Clock::now() < due) {
-      changed_.wait_until(lock, due);
+      deliveryWake_.wait_until(lock, due);
       continue;
     }
     deliverDueLocked(Clock::now());
     lock.unlock();
-    changed_.notify_all();
+    hostWake_.notify_all();
     lock.lock();
   }
 }

@@ -63,7 +63,11 @@ class Session final : public FirmwarePort {
   const WireModel wire_;
 
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
+  // One condition per waiter, so a change wakes only the side that can act on it.
+  std::condition_variable hostWake_;      // reply bytes became visible, or the open ended
+  std::condition_variable firmwareWake_;  // request bytes arrived, or the open ended
+  std::condition_variable deliveryWake_;  // bytes went in flight, or the open ended
+  void notifyAll();
   std::deque<Timed> input_;     // host to firmware, with arrival times
   std::deque<Timed> inFlight_;  // firmware to host, not yet visible
   std::deque<std::uint8_t> visible_;
