@@ -1,0 +1,22 @@
+#pragma once
+// What every tool window is handed at creation: the device bus its operations open the
+// adapter on, the dialogs and message boxes, the way back to the main window, and where the
+// two connection base files live.
+
+#include <functional>
+#include <string>
+
+#include "app/qt_frame/dialog_provider.h"
+#include "link/ft_device.h"
+
+namespace tarvex {
+
+struct AppContext {
+  FtBus& bus;
+  DialogProvider& dialogs;
+  std::function<void()> showMainWindow;
+  std::string kb90BaseFilePath;
+  std::string itePresetsFilePath;
+};
+
+}  // namespace tarvex

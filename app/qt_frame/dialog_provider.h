@@ -1,0 +1,29 @@
+#pragma once
+// File dialogs and message boxes behind one interface, so windows show real dialogs and
+// tests answer them from a script without blocking.
+
+#include <optional>
+#include <string>
+
+#include "app/frame/tool_view.h"
+
+class QWidget;
+
+namespace tarvex {
+
+class DialogProvider {
+ public:
+  virtual ~DialogProvider() = default;
+  // Shows a save or open dialog; the chosen file name, or nothing when cancelled.
+  virtual std::optional<std::string> chooseFile(const FileDialogSpec& spec, QWidget* parent) = 0;
+  // A message box with an error icon and an OK button.
+  virtual void showError(const std::string& text, QWidget* parent) = 0;
+  // A plain message box with an OK button.
+  virtual void showMessage(const std::string& text, QWidget* parent) = 0;
+};
+
+// "Text (*.bin)|*.bin|Другие|*.*" (description and pattern pairs) in Qt's
+// "Text (*.bin);;Другие (*.*)" form. A description that already shows its pattern keeps it.
+std::string qtFilterFromPairs(const std::string& filter);
+
+}  // namespace tarvex

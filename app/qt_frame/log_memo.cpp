@@ -1,0 +1,32 @@
+#include "app/qt_frame/log_memo.h"
+
+#include <QTextBlock>
+
+#include "app/qt_frame/fixed_font.h"
+
+namespace tarvex {
+
+LogMemo::LogMemo(QWidget* parent) : QPlainTextEdit(parent) {
+  setReadOnly(true);
+  setFont(fixedFont());
+  setLineWrapMode(QPlainTextEdit::NoWrap);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  setMaximumBlockCount(0);
+  setUndoRedoEnabled(false);
+}
+
+void LogMemo::appendLine(const QString& line) {
+  appendPlainText(line);
+  hasLines_ = true;
+}
+
+void LogMemo::clearLines() {
+  clear();
+  hasLines_ = false;
+}
+
+int LogMemo::lineCount() const { return hasLines_ ? document()->blockCount() : 0; }
+
+QString LogMemo::line(int index) const { return document()->findBlockByNumber(index).text(); }
+
+}  // namespace tarvex

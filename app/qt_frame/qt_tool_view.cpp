@@ -1,0 +1,125 @@
+#include "app/qt_frame/qt_tool_view.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QThread>
+
+#include "app/qt_frame/gauge_widget.h"
+#include "app/qt_frame/log_memo.h"
+
+namespace tarvex {
+
+QtToolView::QtToolView(AppContext& context, QWidget* parent)
+    : QWidget(parent), context_(context) {}
+
+bool QtToolView::onUiThread() const { return QThread::currentThread() == thread(); }
+
+void QtToolView::flushHandedOver() { QCoreApplication::sendPostedEvents(this, QEvent::MetaCall); }
+
+void QtToolView::runOnUi(std::function<void()> call) {
+  if (onUiThread()) {
+    flushHandedOver();
+    call();
+    return;
+  }
+  QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+}
+
+void QtToolView::logLine(const std::string& line) {
+  runOnUi([this, text = QString::fromStdString(line)] {
+    if (log_) log_->appendLine(text);
+  });
+}
+
+void QtToolView::clearLog() {
+  runOnUi([this] {
+    if (log_) log_->clearLines();
+  });
+}
+
+void QtToolView::setGaugeMaximum(int gauge, int maximum) {
+  runOnUi([this, gauge, maximum] {
+    if (auto* g = this->gauge(gauge)) g->setMaxValue(maximum);
+  });
+}
+
+void QtToolView::setGaugeProgress(int gauge, int progress) {
+  runOnUi([this, gauge, progress] {
+    if (auto* g = this->gauge(gauge)) g->setProgress(progress);
+  });
+}
+
+void QtToolView::setGaugeColor(int gauge, Rgb color) {
+  runOnUi([this, gauge, color] {
+    if (auto* g = this->gauge(gauge)) g->setForeColor(color);
+  });
+}
+
+void QtToolView::setStartButtonsEnabled(bool enabled) {
+  runOnUi([this, enabled] {
+    for (const auto& button : startButtons_) {
+      if (button) button->setEnabled(enabled);
+    }
+  });
+}
+
+std::optional<std::string> QtToolView::chooseFile(const FileDialogSpec& spec) {
+  if (onUiThread()) {
+    flushHandedOver();
+    return chooseFileNow(spec);
+  }
+  std::optional<std::string> chosen;
+  QMetaObject::invokeMethod(
+      this, [this, &spec, &chosen] { chosen = chooseFileNow(spec); },
+      Qt::BlockingQueuedConnection);
+  return chosen;
+}
+
+std::optional<std::string> QtToolView::chooseFileNow(const FileDialogSpec& spec) {
+  fileChosen_ = false;
+  auto name = context_.dialogs.chooseFile(spec, this);
+  if (name) dialogCanClose(spec.kind);
+  // Only a name the can-close notification confirmed counts as chosen.
+  if (!fileChosen_ || !name) return std::nullopt;
+  return name;
+}
+
+void QtToolView::dialogCanClose(FileDialogSpec::Kind) { markFileChosen(); }
+
+void QtToolView::showErrorBox(const std::string& text) {
+  if (onUiThread()) {
+    flushHandedOver();
+    context_.dialogs.showError(text, this);
+    return;
+  }
+  QMetaObject::invokeMethod(
+      this, [this, text] { context_.dialogs.showError(text, this); },
+      Qt::BlockingQueuedConnection);
+}
+
+GaugeWidget* QtToolView::gauge(int index) const {
+  if (index < 0 || index >= static_cast<int>(gauges_.size())) return nullptr;
+  return gauges_[static_cast<std::size_t>(index)];
+}
+
+LogMemo* QtToolView::createLog(const QString& objectName) {
+  log_ = new LogMemo(this);
+  log_->setObjectName(objectName);
+  return log_;
+}
+
+GaugeWidget* QtToolView::createGauge(const QString& objectName, int maximum) {
+  auto* gauge = new GaugeWidget(maximum, this);
+  gauge->setObjectName(objectName);
+  gauges_.push_back(gauge);
+  return gauge;
+}
+
+void QtToolView::addStartButton(QAbstractButton* button) { startButtons_.emplace_back(button); }
+
+void QtToolView::returnToMainWindow() {
+  if (context_.showMainWindow) context_.showMainWindow();
+  hide();
+}
+
+}  // namespace tarvex

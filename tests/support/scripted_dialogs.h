@@ -1,0 +1,60 @@
+#pragma once
+// A DialogProvider for tests: file dialogs answer from a script (a name, or nothing for a
+// cancelled dialog; no answer left means cancelled), message boxes are only written down.
+
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/qt_frame/dialog_provider.h"
+
+namespace tarvex::test {
+
+class ScriptedDialogs final : public DialogProvider {
+ public:
+  void answerNextDialog(std::optional<std::string> answer) {
+    std::lock_guard lock(mutex_);
+    answers_.push_back(std::move(answer));
+  }
+
+  std::optional<std::string> chooseFile(const FileDialogSpec& spec, QWidget*) override {
+    std::lock_guard lock(mutex_);
+    shown_.push_back(spec);
+    if (answers_.empty()) return std::nullopt;
+    auto answer = answers_.front();
+    answers_.pop_front();
+    return answer;
+  }
+  void showError(const std::string& text, QWidget*) override {
+    std::lock_guard lock(mutex_);
+    errors_.push_back(text);
+  }
+  void showMessage(const std::string& text, QWidget*) override {
+    std::lock_guard lock(mutex_);
+    messages_.push_back(text);
+  }
+
+  std::vector<FileDialogSpec> dialogsShown() const {
+    std::lock_guard lock(mutex_);
+    return shown_;
+  }
+  std::vector<std::string> errors() const {
+    std::lock_guard lock(mutex_);
+    return errors_;
+  }
+  std::vector<std::string> messages() const {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::deque<std::optional<std::string>> answers_;
+  std::vector<FileDialogSpec> shown_;
+  std::vector<std::string> errors_;
+  std::vector<std::string> messages_;
+};
+
+}  // namespace tarvex::test
