@@ -1,0 +1,44 @@
+#pragma once
+// Every text the EDID tool shows: log lines, dialogs and message boxes.
+
+#include <cstdint>
+#include <string>
+
+namespace tarvex::edid::msg {
+
+inline constexpr const char* kReading = "Reading EEPROM ...";
+inline constexpr const char* kReadNoAnswer = "EEPROM does not respond, check the connection !!!";
+inline constexpr const char* kReadDone = "Reading from the EEPROM is completed successfully.";
+inline constexpr const char* kSaveInterrupted = "Write to file is interrupted.";
+inline constexpr const char* kSaveFile = "Save the file: ";
+inline constexpr const char* kWriteInterrupted = "Write operation is interrupted.";
+inline constexpr const char* kWriting = "Writing EEPROM ...";
+inline constexpr const char* kWriteDone = "Writing data to EEPROM is completed successfully.";
+inline constexpr const char* kWriteError = "EEPROM does not respond, or write error! WP 7 pin = '0' ?";
+
+// When the adapter stops answering, goes away, or answers what it never should.
+inline constexpr const char* kLinkLost = "Connection with the programmer is lost!";
+inline constexpr const char* kNoWriteAck = "The programmer does not answer the write command!";
+inline constexpr const char* kNoWriteStatus =
+    "The programmer did not report the end of the write, the EEPROM contents are unknown!";
+std::string readReplyIncomplete(std::uint32_t received, std::uint32_t expected);
+std::string unexpectedStatus(std::uint8_t first, std::uint8_t second);
+
+// The image file could not be stored or read whole.
+inline constexpr const char* kFileNotSaved = "Error writing the file! The EEPROM image is NOT saved.";
+inline constexpr const char* kFileNotRead = "Error reading the file! The EEPROM is not changed.";
+inline constexpr const char* kFileWriteBox = "Ошибка записи файла.";
+inline constexpr const char* kFileReadBox = "Ошибка чтения файла.";
+
+inline constexpr const char* kSaveFilter = "BIN файлы EEPROM (*.bin)|*.bin";
+inline constexpr const char* kOpenFilter = "BIN файлы EEPROM (*.bin)|*.bin|Другие|*.*";
+inline constexpr const char* kDefaultName = "Noname";
+inline constexpr const char* kDefaultExtension = "bin";
+
+// The window.
+inline constexpr const char* kCaption = "EEPROM LCD read/write VER4.1";
+inline constexpr const char* kReadButton = "EDID_READ";
+inline constexpr const char* kWriteButton = "EDID_WRITE";
+inline constexpr const char* kExitButton = "EXIT";
+
+}  // namespace tarvex::edid::msg

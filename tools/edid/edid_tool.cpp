@@ -1,0 +1,204 @@
+#include "tools/edid/edid_tool.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "app/frame/image_file.h"
+#include "link/adapter_link.h"
+#include "tools/edid/edid_messages.h"
+#include "tools/edid/hex_dump.h"
+
+namespace tarvex::edid {
+namespace {
+
+FileDialogSpec saveDialog() {
+  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, msg::kSaveFilter,
+          msg::kDefaultName, msg::kDefaultExtension};
+}
+
+FileDialogSpec openDialog() {
+  return {FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle, msg::kOpenFilter, "", ""};
+}
+
+// A file that failed to store its image must not stay behind looking like a saved EEPROM.
+// Only a regular file is removed: a device or anything else the user named is left alone.
+void removeIncomplete(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+}
+
+}  // namespace
+
+EdidTool::EdidTool(FtBus& bus, ToolView& view, EdidBounds bounds)
+    : bus_(bus), view_(view), bounds_(bounds) {}
+
+std::span<const std::uint8_t, kImageSize> EdidTool::image() const {
+  return std::span<const std::uint8_t, kImageSize>(link_.buffer.data() + kImageOffset,
+                                                   kImageSize);
+}
+
+void EdidTool::exit() { view_.clearLog(); }
+
+void EdidTool::read() {
+  view_.clearLog();
+  if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return;
+
+  view_.logLine(msg::kReading);
+  if (!sendBytes(link_, {cmd::kEeprom, cmd::kRead})) return failAndClose(msg::kLinkLost);
+
+  // The image and then the two status letters arrive as one run, in pieces of any size.
+  std::uint32_t received = 0;
+  const WaitResult gathered =
+      gatherReply(kImageOffset, kReadReplySize, bounds_.readReply, &received);
+  if (gathered != WaitResult::kReady) {
+    return failWaitAndClose(gathered, msg::readReplyIncomplete(received, kReadReplySize));
+  }
+
+  const StatusLetters status = statusAt(kStatusOffset);
+  if (status == kStatusError) {
+    view_.logLine(msg::kReadNoAnswer);
+    view_.logLine("");
+    return endFailed();
+  }
+  if (status != kStatusOk) {
+    // Neither letter pair the firmware knows: the image cannot be trusted either.
+    view_.logLine(msg::unexpectedStatus(status[0], status[1]));
+    view_.logLine("");
+    return endFailed();
+  }
+
+  view_.logLine(msg::kReadDone);
+  for (const auto& line : hexDump(image())) view_.logLine(line);
+  view_.logLine("");
+  sendOutcome(link_, true);
+  CloseAdapterLink(link_);
+  saveImage();
+}
+
+void EdidTool::saveImage() {
+  const auto chosen = view_.chooseFile(saveDialog());
+  if (!chosen) {
+    view_.logLine(msg::kSaveInterrupted);
+    return;
+  }
+  fileName_ = *chosen;
+  ImageFile file;
+  if (!file.createAlways(fileName_)) {
+    view_.showErrorBox(dialog_text::kCreateFailed);
+    view_.logLine("");
+    return;
+  }
+  view_.logLine(msg::kSaveFile);
+  view_.logLine(fileName_);
+  bool stored = file.write(image().data(), kImageSize);
+  stored = file.close() && stored;
+  if (!stored) {
+    removeIncomplete(fileName_);
+    view_.logLine(msg::kFileNotSaved);
+    view_.showErrorBox(msg::kFileWriteBox);
+  }
+}
+
+void EdidTool::write() {
+  view_.clearLog();
+  if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return;
+
+  const auto chosen = view_.chooseFile(openDialog());
+  if (!chosen) {
+    view_.logLine(msg::kWriteInterrupted);
+    CloseAdapterLink(link_);
+    return;
+  }
+  fileName_ = *chosen;
+  if (!loadImage()) {
+    CloseAdapterLink(link_);
+    return;
+  }
+
+  if (!sendBytes(link_, {cmd::kEeprom, cmd::kWrite})) return failAndClose(msg::kLinkLost);
+  // The firmware's one-byte answer only says it is ready for the data; its value is not
+  // examined.
+  const WaitResult ack = receive(link_, kReplyOffset, kWriteAckSize, bounds_.writeAck);
+  if (ack != WaitResult::kReady) return failWaitAndClose(ack, msg::kNoWriteAck);
+
+  for (const auto& line : hexDump(image())) view_.logLine(line);
+  view_.logLine("");
+
+  if (!sendFromBuffer(link_, kImageOffset, kImageSize)) return failAndClose(msg::kLinkLost);
+  const WaitResult done =
+      receive(link_, kReplyOffset, kWriteStatusSize, bounds_.writeStatus);
+  if (done != WaitResult::kReady) return failWaitAndClose(done, msg::kNoWriteStatus);
+
+  const StatusLetters status = statusAt(kReplyOffset);
+  if (status == kStatusOk) {
+    view_.logLine(msg::kWriteDone);
+    sendOutcome(link_, true);
+    CloseAdapterLink(link_);
+    return;
+  }
+  failAndClose(status == kStatusError ? std::string(msg::kWriteError)
+                                      : msg::unexpectedStatus(status[0], status[1]));
+}
+
+bool EdidTool::loadImage() {
+  ImageFile file;
+  if (!file.openExisting(fileName_)) {
+    view_.showErrorBox(dialog_text::kOpenFailed);
+    view_.logLine("");
+    return false;
+  }
+  view_.logLine(msg::kWriting);
+  // A shorter file leaves the rest of the image erased (FFh); a longer one gives only its
+  // first 256 bytes.
+  std::uint8_t* image = link_.buffer.data() + kImageOffset;
+  std::fill_n(image, kImageSize, 0xFF);
+  const long got = file.read(image, kImageSize);
+  file.close();
+  if (got < 0) {
+    // Whatever part of the file was read must not go to the panel as if it were the file.
+    std::fill_n(image, kImageSize, 0xFF);
+    view_.logLine(msg::kFileNotRead);
+    view_.showErrorBox(msg::kFileReadBox);
+    return false;
+  }
+  return true;
+}
+
+WaitResult EdidTool::gatherReply(std::size_t offset, std::uint32_t count,
+                                 SteadyClock::duration bound, std::uint32_t* received) {
+  const auto deadline = SteadyClock::now() + bound;
+  *received = 0;
+  while (*received < count) {
+    const auto left = deadline - SteadyClock::now();
+    if (left <= SteadyClock::duration::zero()) return WaitResult::kTimedOut;
+    const WaitResult waited = waitForBytes(link_, 1, left);
+    if (waited != WaitResult::kReady) return waited;
+    // Take what is queued, but never more than the reply: anything beyond it is not part
+    // of this answer and stays in the queue, which the closing of the link discards.
+    const std::uint32_t take = std::min(link_.queue.rx, count - *received);
+    if (!readIntoBuffer(link_, offset + *received, take)) return WaitResult::kFailed;
+    *received += take;
+  }
+  return WaitResult::kReady;
+}
+
+StatusLetters EdidTool::statusAt(std::size_t offset) const {
+  return {link_.buffer[offset], link_.buffer[offset + 1]};
+}
+
+void EdidTool::endFailed() {
+  sendOutcome(link_, false);
+  CloseAdapterLink(link_);
+}
+
+void EdidTool::failAndClose(const std::string& line) {
+  view_.logLine(line);
+  endFailed();
+}
+
+void EdidTool::failWaitAndClose(WaitResult result, const std::string& timedOutLine) {
+  failAndClose(result == WaitResult::kTimedOut ? timedOutLine : std::string(msg::kLinkLost));
+}
+
+}  // namespace tarvex::edid
