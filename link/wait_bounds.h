@@ -40,6 +40,18 @@ inline constexpr auto kChipErase = std::chrono::seconds(120);
 // has stopped, and the scan ends rather than letting STOP wait for ever.
 inline constexpr auto kKeyboardReply = 2s;
 
+// The keyboard tester's scan timer ticks every 100 ms while a scan runs; ten seconds with
+// no tick means the timer has stopped, and the scan ends rather than wait for ever.
+inline constexpr auto kKeyboardTick = 10s;
+
+// The ITE attach: the adapter keeps trying to reach the controller for about five seconds
+// while the user plugs it into the mainboard; three times that before giving up on it.
+inline constexpr auto kIteAttach = 15s;
+
+// A worker started by a button handler waits this long for the handler to name the
+// transfer in the mode word; the handler does so right after starting it.
+inline constexpr auto kWorkerHandOver = 2s;
+
 // Sending: a write that cannot hand its bytes to the device within this bound fails.
 inline constexpr auto kWrite = 2s;
 
