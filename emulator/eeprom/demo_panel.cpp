@@ -1,6 +1,8 @@
 #include "emulator/eeprom/demo_panel.h"
 
 #include <algorithm>
+
+#include "emulator/eeprom/panel_eeprom.h"
 #include <initializer_list>
 #include <string_view>
 
@@ -57,6 +59,10 @@ std::array<std::uint8_t, 256> demoPanelEeprom() {
   for (int i = 0; i < 127; ++i) sum = static_cast<std::uint8_t>(sum + b[i]);
   b[127] = static_cast<std::uint8_t>(0x100 - sum);
   return e;
+}
+
+std::vector<std::shared_ptr<CommandHandler>> demoPanelChips() {
+  return {std::make_shared<PanelEeprom>(demoPanelEeprom())};
 }
 
 }  // namespace tarvex::emu

@@ -4,9 +4,16 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "emulator/firmware_port.h"
 
 namespace tarvex::emu {
 
 std::array<std::uint8_t, 256> demoPanelEeprom();
+
+// The demo bench's laptop panel: that EEPROM behind the adapter, unprotected.
+std::vector<std::shared_ptr<CommandHandler>> demoPanelChips();
 
 }  // namespace tarvex::emu
