@@ -1,0 +1,71 @@
+// Erasing the MAIN flash block, or MAIN and INFO together, on the calling thread.
+
+#include "app/frame/time_stamp.h"
+#include "link/link_io.h"
+#include "tools/mec16/mec16_commands.h"
+#include "tools/mec16/mec16_messages.h"
+#include "tools/mec16/mec16_registers.h"
+#include "tools/mec16/mec16_tool.h"
+
+namespace tarvex::mec16 {
+
+void Mec16Tool::erase(bool withInfo) {
+  if (!mode_.idle()) return;
+  fault_ = false;
+  mode_.set(mode::kErase);
+  view_.setGaugeProgress(0, 0);
+  view_.setIndicator(Indicator::kBootLock, indicator_color::kNoStatus);
+  view_.setIndicator(Indicator::kFwp, indicator_color::kNoStatus);
+  view_.logLine(timeStampLine(kStampRussian));
+  if (!openLink()) {
+    mode_.set(kModeNone);
+    return;
+  }
+
+  // Every way out from here releases the target and runs the closing sequence.
+  auto end = [this] {
+    send(kRelease);
+    closingSequence();
+  };
+
+  if (!MecReadId(link_, view_, bounds_.shortReply)) fault_ = true;
+  decodeProtection(readStatus(text::kLabelStatus, text::lost::kE100));
+  if (fault_) {
+    sendOutcome(link_, false);
+    view_.logLine(text::kEraseRefused);
+    return end();
+  }
+
+  const std::uint32_t eraseValue = withInfo ? kEraseMainAndInfo : kEraseMain;
+  if (!writeLogged(kRegAccess, kAccessOn, text::kWroteAccessOn, text::lost::kE101) ||
+      !writeLogged(kRegFlashMode, kModeErase, text::kWroteModeErase, text::lost::kE102) ||
+      !writeLogged(kRegFlashAddress, eraseValue, text::kEraseSent, text::lost::kE103)) {
+    return end();
+  }
+
+  // The status is read back to back until the busy bit clears; a controller that stays
+  // busy past the bound ends the erase as failed rather than holding the window for ever.
+  const auto deadline = SteadyClock::now() + bounds_.chipErase;
+  for (;;) {
+    const auto status = readStatus(nullptr, text::lost::kE104);
+    if (!status) return end();
+    if ((*status & kStatusBusy) == 0) break;
+    if (SteadyClock::now() >= deadline) {
+      view_.logLine(text::kEraseNeverEnded);
+      sendOutcome(link_, false);
+      return end();
+    }
+  }
+  view_.logLine(text::kEraseDone);
+
+  // Here a loss ends the erase at once.
+  if (!writeLogged(kRegFlashMode, kModeIdle, text::kWroteModeIdle, text::lost::kE105) ||
+      !writeLogged(kRegFlashMode, kModeOff, text::kWroteModeOff, text::lost::kE106) ||
+      !writeLogged(kRegAccess, kAccessOff, text::kWroteAccessOff, text::lost::kE107)) {
+    return end();
+  }
+  sendOutcome(link_, true);
+  end();
+}
+
+}  // namespace tarvex::mec16

@@ -1,0 +1,191 @@
+// Reading the MAIN flash block, and on request the INFO block after it, into an image file:
+// the start on the user-interface thread, the block streams on the worker.
+
+#include "app/frame/gauge_math.h"
+#include "app/frame/time_stamp.h"
+#include "link/adapter_link.h"
+#include "link/link_io.h"
+#include "tools/mec16/mec16_commands.h"
+#include "tools/mec16/mec16_messages.h"
+#include "tools/mec16/mec16_registers.h"
+#include "tools/mec16/mec16_tool.h"
+
+namespace tarvex::mec16 {
+
+namespace {
+
+constexpr int kReadGaugeMaximum = 192;
+
+FileDialogSpec saveDialog() {
+  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, text::kSaveFilter, "Noname",
+          "bin"};
+}
+
+// 'R' and the six address digits of the stream's first block.
+bool sendReadStart(LinkState& link, std::uint32_t address) {
+  link.buffer[0] = kReadStream;
+  putHex(&link.buffer[1], address, 6);
+  return sendFromBuffer(link, 0, 7);
+}
+
+}  // namespace
+
+bool Mec16Tool::startRead(bool withInfo) {
+  if (!mode_.idle()) return false;
+  fault_ = false;
+  stop_ = false;
+  mode_.set(mode::kReadMain);
+  view_.setGaugeColor(0, colors::kLime);
+  view_.setGaugeProgress(0, 0);
+  view_.setGaugeMaximum(0, kReadGaugeMaximum);
+  if (!openLink()) {
+    mode_.set(kModeNone);
+    return false;
+  }
+
+  const auto chosen = view_.chooseFile(saveDialog());
+  if (!chosen) {
+    view_.logLine(text::kReadCancelled);
+    sendOutcome(link_, false);
+    view_.logLine(text::kPortClosed);
+    CloseAdapterLink(link_);
+    mode_.set(kModeNone);
+    return false;
+  }
+  fileName_ = *chosen;
+  if (!file_.createAlways(fileName_)) {
+    view_.logLine(text::kCreateFailed);
+    sendOutcome(link_, false);
+    view_.logLine(text::kPortClosed);
+    CloseAdapterLink(link_);
+    mode_.set(kModeNone);
+    return false;
+  }
+  view_.logLine(timeStampLine(kStampRussian));
+  view_.logLine(text::kReadingInto);
+  view_.logLine(fileName_);
+  blocks_ = withInfo ? Blocks::kMainAndInfo : Blocks::kMainOnly;
+  view_.logLine(withInfo ? text::kReadMainAndInfo : text::kReadMainOnly);
+  view_.logLine(text::kReadStarted);
+
+  if (!MecReadId(link_, view_, bounds_.shortReply)) fault_ = true;
+  if (idAllOnes()) {
+    view_.logLine(text::kBadId);
+    failedStart();
+    return false;
+  }
+  if (!writeLogged(kRegAccess, kAccessOn, text::kWroteAccessOn, text::lost::kR100) ||
+      !writeLogged(kRegFlashMode, kModeRead, text::kWroteModeRead, text::lost::kR101)) {
+    failedStart();
+    return false;
+  }
+  blockCounter_ = 1;
+  fileWriteFailed_ = false;
+  sendReadStart(link_, kMainAddress);
+  return true;
+}
+
+void Mec16Tool::endReadFailed(const char* line) {
+  view_.logLine(line);
+  sendOutcome(link_, false);
+  send(kRelease);
+  closingSequence();
+}
+
+bool Mec16Tool::stepReadMain() {
+  // A block that does not come within the bound is a lost link, like a bad block.
+  if (waitForBytes(link_, kReadBlockBytes, bounds_.streamBlock) != WaitResult::kReady ||
+      !readIntoBuffer(link_, 0, kReadBlockBytes)) {
+    send(kEndStream);
+    endReadFailed(text::lost::kP103);
+    return true;
+  }
+  if (!file_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
+  view_.setGaugeProgress(0, gaugeStep(kReadGaugeMaximum, kMainReadBlocks, blockCounter_));
+
+  if (stop_) {
+    send(kEndStream);
+    view_.logLine(text::kUserStop);
+    releaseSequence(text::lost::kP100, text::lost::kP101, text::lost::kP102);
+    send(kRelease);
+    sendOutcome(link_, false);
+    closingSequence();
+    return true;
+  }
+  if (fileWriteFailed_) {
+    send(kEndStream);
+    endReadFailed(text::kFileWriteFailed);
+    return true;
+  }
+  if (link_.buffer[kReadBlockData] != kBlockGood) {
+    send(kEndStream);
+    endReadFailed(text::lost::kP103);
+    return true;
+  }
+  if (blockCounter_ != kMainReadBlocks) {
+    send(kNextBlock);
+    ++blockCounter_;
+    return false;
+  }
+
+  send(kEndStream);
+  if (blocks_ == Blocks::kMainOnly) {
+    // The file is flushed before success is claimed for it.
+    if (!file_.close()) {
+      endReadFailed(text::kFileWriteFailed);
+      return true;
+    }
+    view_.logLine(text::kMainReadDone);
+    releaseSequence(text::lost::kP104, text::lost::kP105, text::lost::kP106);
+    sendOutcome(link_, true);
+    send(kRelease);
+    closingSequence();
+    return true;
+  }
+  view_.logLine(text::kMainReadDone);
+  mode_.set(mode::kReadInfo);
+  blockCounter_ = 1;
+  writeLogged(kRegFlashMode, kModeIdle, text::kWroteModeIdle, text::lost::kP107);
+  view_.logLine(text::kInfoReadStarting);
+  writeLogged(kRegFlashMode, kModeRead, text::kWroteModeRead, text::lost::kP108);
+  sendReadStart(link_, kInfoAddress);
+  return false;
+}
+
+bool Mec16Tool::stepReadInfo() {
+  if (waitForBytes(link_, kReadBlockBytes, bounds_.streamBlock) != WaitResult::kReady ||
+      !readIntoBuffer(link_, 0, kReadBlockBytes)) {
+    send(kEndStream);
+    endReadFailed(text::lost::kP109);
+    return true;
+  }
+  if (!file_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
+  if (fileWriteFailed_) {
+    send(kEndStream);
+    endReadFailed(text::kFileWriteFailed);
+    return true;
+  }
+  if (link_.buffer[kReadBlockData] != kBlockGood) {
+    send(kEndStream);
+    endReadFailed(text::lost::kP109);
+    return true;
+  }
+  if (blockCounter_ != kInfoReadBlocks) {
+    send(kNextBlock);
+    ++blockCounter_;
+    return false;
+  }
+  send(kEndStream);
+  if (!file_.close()) {
+    endReadFailed(text::kFileWriteFailed);
+    return true;
+  }
+  view_.logLine(text::kInfoReadDone);
+  releaseSequence(text::lost::kP110, text::lost::kP111, text::lost::kP112);
+  sendOutcome(link_, true);
+  send(kRelease);
+  closingSequence();
+  return true;
+}
+
+}  // namespace tarvex::mec16

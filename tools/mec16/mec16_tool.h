@@ -1,0 +1,88 @@
+#pragma once
+// The MEC16 tool's operations: the connection check, HELP, the starts of read and write,
+// the erase, and the worker's block streams. The button handlers run on the user-interface
+// thread; the worker's loop (runWorker) on the tool's worker thread. The mode word keeps
+// them apart: a handler only starts when it is "NONE", and from a stream's start until its
+// closing sequence only the worker touches the link, the buffer and the image file.
+
+#include <atomic>
+#include <optional>
+#include <string>
+
+#include "app/frame/image_file.h"
+#include "app/frame/mode_word.h"
+#include "link/ft_device.h"
+#include "link/link_state.h"
+#include "tools/mec16/mec16_bounds.h"
+#include "tools/mec16/mec16_view.h"
+
+namespace tarvex::mec16 {
+
+namespace mode {
+inline constexpr const char* kId = "ID";
+inline constexpr const char* kReadMain = "READ_MAIN";
+inline constexpr const char* kReadInfo = "READ_INFO";
+inline constexpr const char* kErase = "ERASE";
+inline constexpr const char* kWriteMain = "WRITE_MAIN";
+}  // namespace mode
+
+class Mec16Tool {
+ public:
+  Mec16Tool(FtBus& bus, Mec16View& view, Mec16Bounds bounds = {});
+
+  // Button handlers (user-interface thread).
+  void connectionCheck();                 // "Проверка отклика от MEC16"
+  void help();                            // "HELP"
+  bool startRead(bool withInfo);          // true: the worker must run the read stream
+  void erase(bool withInfo);              // the whole erase, on the calling thread
+  bool startWrite(bool infoBoxChecked);   // true: the worker must run the write stream
+  // "СТОП или ВЫХОД": true when idle (the window may leave); during an operation it raises
+  // the stop request instead.
+  bool exitOrStop();
+
+  // The worker: runs the stream the mode word names until that stream's closing sequence.
+  void runWorker();
+
+  const ModeWord& modeWord() const { return mode_; }
+  std::string fileName() const { return fileName_; }
+  bool stopRequested() const { return stop_.load(); }
+
+ private:
+  enum class Blocks { kMainOnly, kMainAndInfo };
+
+  // Shared steps.
+  bool openLink();
+  std::optional<std::uint8_t> readStatus(const char* label, const char* lostLine);
+  void decodeProtection(std::optional<std::uint8_t> status);
+  bool writeLogged(std::uint32_t address, std::uint32_t value, const char* done,
+                   const char* lostLine);
+  void releaseSequence(const char* lost1, const char* lost2, const char* lost3);
+  void closingSequence();
+  void failedStart();
+  bool idAllOnes() const;
+  void send(std::uint8_t command);
+
+  // Streams (worker thread). Each returns true once its operation has ended.
+  bool stepReadMain();
+  bool stepReadInfo();
+  bool stepWrite();
+  void endReadFailed(const char* line);
+  void endWriteUnacknowledged();
+  bool finishWriteEarly(bool fileError);
+
+  FtBus& bus_;
+  Mec16View& view_;
+  const Mec16Bounds bounds_;
+
+  ModeWord mode_;
+  StopRequest stop_{false};
+  LinkState link_;
+  ImageFile file_;
+  std::string fileName_;
+  Blocks blocks_ = Blocks::kMainOnly;
+  int blockCounter_ = 0;
+  bool fault_ = false;  // the operation result: false "all_ok", true "fault"
+  bool fileWriteFailed_ = false;
+};
+
+}  // namespace tarvex::mec16

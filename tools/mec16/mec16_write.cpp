@@ -1,0 +1,172 @@
+// Programming an image file into the MAIN flash block: the start on the user-interface
+// thread, the acknowledged 256-byte block stream on the worker.
+
+#include <algorithm>
+
+#include "app/frame/gauge_math.h"
+#include "app/frame/time_stamp.h"
+#include "link/adapter_link.h"
+#include "link/link_io.h"
+#include "tools/mec16/mec16_commands.h"
+#include "tools/mec16/mec16_messages.h"
+#include "tools/mec16/mec16_registers.h"
+#include "tools/mec16/mec16_tool.h"
+
+namespace tarvex::mec16 {
+
+namespace {
+
+constexpr int kWriteGaugeMaximum = 768;
+
+FileDialogSpec openDialog() {
+  return {FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle, text::kOpenFilter, "", "bin"};
+}
+
+// Waits for one byte from the adapter (a block request or an acknowledgement) and leaves
+// it at the start of the buffer.
+bool receiveOne(LinkState& link, SteadyClock::duration bound) {
+  link.queue.rx = 0;
+  return receive(link, 0, 1, bound) == WaitResult::kReady;
+}
+
+}  // namespace
+
+bool Mec16Tool::startWrite(bool infoBoxChecked) {
+  if (!mode_.idle()) return false;
+  fault_ = false;
+  stop_ = false;
+  mode_.set(mode::kWriteMain);
+  view_.setGaugeColor(0, colors::kRed);
+  view_.setGaugeProgress(0, 0);
+  view_.setGaugeMaximum(0, kWriteGaugeMaximum);
+  if (!openLink()) {
+    mode_.set(kModeNone);
+    return false;
+  }
+
+  const auto chosen = view_.chooseFile(openDialog());
+  if (!chosen) {
+    view_.logLine(text::kWriteCancelled);
+    sendOutcome(link_, false);
+    view_.logLine(text::kPortClosed);
+    CloseAdapterLink(link_);
+    mode_.set(kModeNone);
+    return false;
+  }
+  fileName_ = *chosen;
+  if (!file_.openExisting(fileName_)) {
+    view_.logLine(text::kOpenFailed);
+    sendOutcome(link_, false);
+    view_.logLine(text::kPortClosed);
+    CloseAdapterLink(link_);
+    mode_.set(kModeNone);
+    return false;
+  }
+  view_.logLine(timeStampLine(kStampRussian));
+  view_.logLine(text::kWritingFrom);
+  view_.logLine(fileName_);
+  // Only the MAIN block can be written; the INFO box only shows in the log.
+  view_.logLine(infoBoxChecked ? text::kWriteMainAndInfo : text::kWriteMainOnly);
+  blocks_ = Blocks::kMainOnly;
+  view_.logLine(text::kWriteStarted);
+
+  MecReadId(link_, view_, bounds_.shortReply);
+  if (idAllOnes()) {
+    view_.logLine(text::kBadId);
+    failedStart();
+    return false;
+  }
+  const auto status = readStatus(nullptr, text::lost::kTW001);
+  if (!status) {
+    failedStart();
+    return false;
+  }
+  fault_ = false;
+  decodeProtection(status);
+  if (fault_) {
+    view_.logLine(text::kWriteRefused);
+    failedStart();
+    return false;
+  }
+  if (!writeLogged(kRegAccess, kAccessOn, text::kWroteAccessOn, text::lost::kW100) ||
+      !writeLogged(kRegFlashMode, kModeProgram, text::kWroteModeProgram, text::lost::kW101) ||
+      !writeLogged(kRegFlashAddress, kWriteStart, text::kWroteWriteStart, text::lost::kW101A)) {
+    failedStart();
+    return false;
+  }
+  blockCounter_ = 1;
+  send(kWriteStream);
+  return true;
+}
+
+void Mec16Tool::endWriteUnacknowledged() {
+  view_.logLine(text::lost::kW103);
+  send(kEndStream);
+  sendOutcome(link_, false);
+  CloseAdapterLink(link_);
+  view_.logLine(timeStampLine(kStampRussian));
+  view_.logLine("");
+  file_.close();
+  mode_.set(kModeNone);
+}
+
+bool Mec16Tool::finishWriteEarly(bool fileError) {
+  if (fileError) {
+    view_.logLine(text::kFileReadFailed);
+  } else {
+    view_.logLine(text::kWarning);
+    view_.logLine(text::kFileShorter);
+  }
+  // The block still goes out, so the adapter's stream stays in step; after a read error it
+  // is all FFh, which programs nothing.
+  sendFromBuffer(link_, 0, kWriteBlockBytes);
+  const bool acknowledged =
+      receiveOne(link_, bounds_.streamBlock) && link_.buffer[0] == kBlockProgrammed;
+  if (!acknowledged) view_.logLine(text::lost::kW102);
+  send(kEndStream);
+  releaseSequence(text::lost::kW104, text::lost::kW105, text::lost::kW106);
+  sendOutcome(link_, acknowledged && !fileError);
+  CloseAdapterLink(link_);
+  view_.logLine(timeStampLine(kStampRussian));
+  view_.logLine("");
+  file_.close();
+  mode_.set(kModeNone);
+  return true;
+}
+
+bool Mec16Tool::stepWrite() {
+  // The adapter asks for each block with one byte of its own.
+  if (!receiveOne(link_, bounds_.streamBlock)) {
+    endWriteUnacknowledged();
+    return true;
+  }
+  std::uint8_t* block = link_.buffer.data();
+  std::fill(block, block + kWriteBlockBytes, kErasedByte);
+  const long got = file_.read(block, kWriteBlockBytes);
+  if (got < 0) {
+    std::fill(block, block + kWriteBlockBytes, kErasedByte);
+    return finishWriteEarly(true);
+  }
+  if (got < static_cast<long>(kWriteBlockBytes)) return finishWriteEarly(false);
+
+  sendFromBuffer(link_, 0, kWriteBlockBytes);
+  view_.setGaugeProgress(0, gaugeStep(kWriteGaugeMaximum, kMainWriteBlocks, blockCounter_));
+  if (!receiveOne(link_, bounds_.streamBlock) || link_.buffer[0] != kBlockProgrammed) {
+    endWriteUnacknowledged();
+    return true;
+  }
+  if (blockCounter_ == kMainWriteBlocks) {
+    send(kEndStream);
+    view_.logLine(text::kWriteDone);
+    releaseSequence(text::lost::kW104, text::lost::kW105, text::lost::kW106);
+    sendOutcome(link_, true);
+    send(kRelease);
+    closingSequence();
+    return true;
+  }
+  ++blockCounter_;
+  send(kNextBlock);
+  return false;
+}
+
+}  // namespace tarvex::mec16
