@@ -1,0 +1,18 @@
+#pragma once
+// A made-up laptop with a KB9012 embedded controller, for the demo bench: its flash holds
+// a plausible firmware image (reset vectors, code, a version string, an erased tail).
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "emulator/firmware_port.h"
+
+namespace tarvex::emu {
+
+std::vector<std::uint8_t> demoKb90Flash();
+
+// The demo bench's factory: one controller with the demo flash and realistic pacing.
+std::vector<std::shared_ptr<CommandHandler>> kb90DemoLaptop();
+
+}  // namespace tarvex::emu
