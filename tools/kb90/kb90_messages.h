@@ -1,0 +1,73 @@
+#pragma once
+// Every text the KB90xx tool shows: window captions, log lines, labels, dialogs.
+
+namespace tarvex::kb90::text {
+
+// Window and controls.
+inline constexpr const char* kCaption = "KB9010/9012/9016/9022  programming VER4.1";
+inline constexpr const char* kReadButton = "KB90XX_READ";
+inline constexpr const char* kWriteButton = "KB90XX_WRITE";
+inline constexpr const char* kExitButton = "EXIT";
+inline constexpr const char* kHelpFrame = " Help for FFC cable connection ";
+inline constexpr const char* kPin1Check = "Pin 1 connected  to pin 1 on the MB keyboard connector";
+inline constexpr const char* kResultAtStart = "*************";
+inline constexpr const char* kChooseBoard = "Step 1 -> Select MB";
+inline constexpr const char* kChooseCable = "Step 2 -> Select FFC cable you used";
+inline constexpr const char* kCableItems[] = {"18 pin", "20 pin", "24 pin", "25 pin",
+                                              "26 pin", "28 pin", "30 pin", "32 pin"};
+
+// Wiring help.
+inline constexpr const char* kNoBaseFile = "Create base of connections KB90XX !";
+inline constexpr const char* kDataFormatError = "Error data format!";
+inline constexpr const char* kCableTooSmall = "Please select big pins FFC!";
+inline constexpr const char* kConnectPrefix = "Please connect GND and: ";
+// The message box of a value that is not a number: the value between the quotes.
+inline constexpr const char* kNotIntegerBefore = "'";
+inline constexpr const char* kNotIntegerAfter = "' is not a valid integer value";
+
+// Connect step.
+inline constexpr const char* kControllerFound = "Communication with KB90XX installed.";
+inline constexpr const char* kDebugVersion = "Embedded Debug Version ID = ";
+inline constexpr const char* kNoController = "No connection to the KB90XX!";
+inline constexpr const char* kCheckPower = "Motherboard is connected / powered ?";
+
+// Read.
+inline constexpr const char* kReadCancelled = "Write to file is interrupted.";
+inline constexpr const char* kSaveFile = "Save the file: ";
+inline constexpr const char* kReading = "Reading KB9012 ...";
+inline constexpr const char* kReadDone = "Reading completed successfully.";
+// The image could not be stored (disk full, I/O error): the read has failed.
+inline constexpr const char* kFileWriteFailed = "Ошибка записи в файл.";
+
+// Write and verification.
+inline constexpr const char* kWriteCancelled = "Write operation is interrupted.";
+inline constexpr const char* kWriteFile = "Write in KB901X file:";
+inline constexpr const char* kWriting = "There is a writing KB901X...";
+inline constexpr const char* kShortFileWarning = " __ Warning __";
+inline constexpr const char* kShortFile = "Recorded file is less than 128*1024 byte";
+inline constexpr const char* kWriteDone = "Writing is completed successfully.";
+inline constexpr const char* kStars = "**********************************";
+inline constexpr const char* kFileSum = "SUMM of data from a file  -> ";
+inline constexpr const char* kFileCrc = "CRC16 of data from a file -> ";
+inline constexpr const char* kFlashSum = "SUMM FLASH KB90XX -> ";
+inline constexpr const char* kFlashCrc = "CRC16 FLASH KB90XX-> ";
+inline constexpr const char* kVerifyOk = "Writing and verify is OK !";
+inline constexpr const char* kVerifyFailed = "!!! Data is written incorrectly !!! ";
+// The image file could not be read while writing it to the flash.
+inline constexpr const char* kFileReadFailed = "Ошибка чтения файла.";
+
+// A transfer cut short by the adapter: the block in question follows, then kOfBlocks.
+inline constexpr const char* kNoAnswerAtBlock = "No answer from the programmer at block ";
+inline constexpr const char* kOfBlocks = " of 512, the operation is interrupted!";
+inline constexpr const char* kNoAnswerVerify =
+    "No answer from the programmer during verification, the operation is interrupted!";
+inline constexpr const char* kLinkLost =
+    "Connection with the programmer is lost, the operation is interrupted!";
+
+// File dialogs.
+inline constexpr const char* kSaveFilter = "BIN файл KB901X (*.bin)|*.bin";
+inline constexpr const char* kOpenFilter = "BIN файл KB901X (*.bin)|*.bin|Другие|*.*";
+inline constexpr const char* kDefaultName = "Noname";
+inline constexpr const char* kDefaultExtension = "bin";
+
+}  // namespace tarvex::kb90::text

@@ -1,0 +1,167 @@
+#include "tools/kb90/kb90_tool.h"
+
+#include "app/frame/time_stamp.h"
+#include "link/adapter_link.h"
+#include "tools/kb90/kb90_commands.h"
+#include "tools/kb90/kb90_messages.h"
+
+namespace tarvex::kb90 {
+
+Kb90Tool::Kb90Tool(FtBus& bus, ToolView& view, Kb90View& buttons, Kb90Bounds bounds)
+    : bus_(bus), view_(view), buttons_(buttons), bounds_(bounds), link_(buffer_size::kKb90) {}
+
+std::string Kb90Tool::fileName() const {
+  std::lock_guard lock(fileNameMutex_);
+  return fileName_;
+}
+
+bool Kb90Tool::connectStep() {
+  sendByte(link_, kConnect);
+  if (receive(link_, 0, 1, bounds_.connectReply) == WaitResult::kReady &&
+      link_.buffer[0] != kNoController) {
+    view_.logLine(text::kControllerFound);
+    view_.logLine(text::kDebugVersion + std::to_string(link_.buffer[0]));
+    return true;
+  }
+  view_.logLine("");
+  view_.logLine(text::kNoController);
+  view_.logLine(text::kCheckPower);
+  sendOutcome(link_, false);
+  return false;
+}
+
+bool Kb90Tool::openAndConnect() {
+  view_.clearLog();
+  if (OpenAdapterLink(bus_, link_params::kKb90, link_, view_) != kLinkReady) return false;
+  if (connectStep()) return true;
+  CloseAdapterLink(link_);
+  return false;
+}
+
+bool Kb90Tool::readClick() {
+  if (!mode_.idle()) return false;
+  if (!openAndConnect()) return false;
+
+  const FileDialogSpec spec{FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
+                            text::kSaveFilter, text::kDefaultName, text::kDefaultExtension};
+  const auto chosen = view_.chooseFile(spec);
+  if (!chosen) {
+    view_.logLine(text::kReadCancelled);
+    CloseAdapterLink(link_);
+    return false;
+  }
+  {
+    std::lock_guard lock(fileNameMutex_);
+    fileName_ = *chosen;
+  }
+  if (!image_.createAlways(*chosen)) {
+    view_.showErrorBox(dialog_text::kCreateFailed);
+    CloseAdapterLink(link_);
+    return false;
+  }
+  view_.logLine(text::kSaveFile);
+  view_.logLine(*chosen);
+  view_.setGaugeColor(0, colors::kLime);
+  view_.setGaugeProgress(0, 0);
+  view_.logLine(text::kReading);
+  buttons_.setButtonEnabled(Kb90Button::kWrite, false);
+  buttons_.setButtonEnabled(Kb90Button::kExit, false);
+  pending_ = Pending::kRead;
+  return true;
+}
+
+bool Kb90Tool::writeClick() {
+  if (!mode_.idle()) return false;
+  if (!openAndConnect()) return false;
+
+  const FileDialogSpec spec{FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle,
+                            text::kOpenFilter, "", ""};
+  const auto chosen = view_.chooseFile(spec);
+  if (!chosen) {
+    view_.logLine(text::kWriteCancelled);
+    CloseAdapterLink(link_);
+    return false;
+  }
+  {
+    std::lock_guard lock(fileNameMutex_);
+    fileName_ = *chosen;
+  }
+  if (!image_.openExisting(*chosen)) {
+    view_.showErrorBox(dialog_text::kOpenFailed);
+    CloseAdapterLink(link_);
+    return false;
+  }
+  view_.logLine(text::kWriteFile);
+  view_.logLine(*chosen);
+  view_.setGaugeColor(0, colors::kRed);
+  view_.setGaugeProgress(0, 0);
+  view_.logLine(text::kWriting);
+  buttons_.setButtonEnabled(Kb90Button::kRead, false);
+  buttons_.setButtonEnabled(Kb90Button::kExit, false);
+  pending_ = Pending::kWrite;
+  return true;
+}
+
+void Kb90Tool::beginTransfer() {
+  if (pending_ == Pending::kNone || !mode_.idle()) return;
+  logStamp();
+  blockCounter_ = 1;
+  fileChecksum_ = {};
+  const bool reading = pending_ == Pending::kRead;
+  // The first command goes out before the mode word is set: from the moment the worker
+  // sees the word, it alone touches the link.
+  sendByte(link_, reading ? kReadStream : kWriteStream);
+  setMode(reading ? kModeReading : kModeWriting);
+}
+
+void Kb90Tool::setMode(const std::string& value) {
+  {
+    std::lock_guard lock(handOverMutex_);
+    mode_.set(value);
+  }
+  handOver_.notify_all();
+}
+
+void Kb90Tool::runWorker() {
+  {
+    std::unique_lock lock(handOverMutex_);
+    const bool named = handOver_.wait_for(lock, bounds_.workerHandOver, [&] {
+      return mode_.is(kModeReading) || mode_.is(kModeWriting);
+    });
+    if (!named) return;
+  }
+  if (mode_.is(kModeReading)) {
+    runRead();
+  } else {
+    runWrite();
+  }
+}
+
+bool Kb90Tool::exitClick() {
+  if (!mode_.idle()) return false;
+  view_.clearLog();
+  view_.setGaugeProgress(0, 0);
+  return true;
+}
+
+void Kb90Tool::logStamp() { view_.logLine(timeStampLine(kStampCurrentTime)); }
+
+void Kb90Tool::failTransfer(const std::string& reason, bool streamOpen) {
+  view_.logLine(reason);
+  if (streamOpen) sendByte(link_, kEndStream);
+  sendOutcome(link_, false);
+  logStamp();
+  endTransfer();
+}
+
+void Kb90Tool::endTransfer() {
+  const bool reading = pending_ == Pending::kRead;
+  CloseAdapterLink(link_);
+  image_.close();
+  pending_ = Pending::kNone;
+  setMode(kModeNone);
+  buttons_.setButtonEnabled(reading ? Kb90Button::kWrite : Kb90Button::kRead, true);
+  buttons_.setButtonEnabled(Kb90Button::kExit, true);
+}
+
+}  // namespace tarvex::kb90

@@ -1,0 +1,97 @@
+#pragma once
+// The KB90xx tool's operations: the connect step, and reading, writing and verifying the
+// controller's 128 KiB flash in 512 blocks of 256 bytes.
+//
+// A transfer is split where the window splits it. On the user-interface thread a button
+// handler (readClick / writeClick) opens the link, connects to the controller and opens
+// the image file; when it returns true the window starts the worker and calls
+// beginTransfer(), which names the transfer in the mode word and sends its first
+// command. The worker's runWorker() waits for that, streams the blocks and ends the
+// transfer: outcome signal, log lines, link and file closed, mode word "NONE", buttons
+// enabled again. Every wait is bounded; an adapter that stops answering ends the transfer
+// as a failure.
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+
+#include "app/frame/image_file.h"
+#include "app/frame/mode_word.h"
+#include "app/frame/tool_view.h"
+#include "link/ft_device.h"
+#include "link/link_io.h"
+#include "link/link_state.h"
+#include "tools/kb90/kb90_bounds.h"
+#include "tools/kb90/kb90_checksum.h"
+#include "tools/kb90/kb90_view.h"
+
+namespace tarvex::kb90 {
+
+class Kb90Tool {
+ public:
+  Kb90Tool(FtBus& bus, ToolView& view, Kb90View& buttons, Kb90Bounds bounds = {});
+
+  // KB901X_READClick and KB901X_WRITEClick. True when the transfer is prepared and the
+  // worker must be started, then beginTransfer() called.
+  bool readClick();
+  bool writeClick();
+  // The rest of the click handler, after the worker is started: opening time stamp,
+  // first command, mode word.
+  void beginTransfer();
+  // ReadThread_KB90::Execute: waits for the mode word to name a transfer and runs it to
+  // its end. Returns at once with nothing done when no transfer is named in time.
+  void runWorker();
+
+  // EXIT_KB901X: true when the window may be left (the tool is idle); the log is then
+  // cleared and the gauge set to 0. Ignored while a transfer runs.
+  bool exitClick();
+
+  // Sends 'V' on the open link and reports the controller's answer. On failure it has
+  // sent the failure outcome signal; the caller closes the link.
+  bool connectStep();
+
+  const ModeWord& mode() const { return mode_; }
+  std::string fileName() const;
+
+ private:
+  enum class Pending { kNone, kRead, kWrite };
+
+  bool openAndConnect();
+  void setMode(const std::string& value);
+
+  // The worker's parts (kb90_transfer.cpp).
+  void runRead();
+  void runWrite();
+  void finishShortFile();
+  void verify();
+  // Waits for and takes one single-byte answer (ready or block-done) into the buffer.
+  WaitResult receiveOneByte();
+  // Ends a transfer that failed: the reason, 'X' while a stream is open, 'O', stamp.
+  void failTransfer(const std::string& reason, bool streamOpen);
+  std::string noAnswerAtBlock() const;
+  // The common end: link and file closed, mode word "NONE", buttons enabled.
+  void endTransfer();
+  void logStamp();
+
+  FtBus& bus_;
+  ToolView& view_;
+  Kb90View& buttons_;
+  const Kb90Bounds bounds_;
+
+  LinkState link_;
+  ModeWord mode_;
+  ImageFile image_;
+  std::string fileName_;
+  mutable std::mutex fileNameMutex_;
+
+  // Set by a click handler, read by the worker once the mode word names the transfer.
+  Pending pending_ = Pending::kNone;
+  int blockCounter_ = 0;
+  ImageChecksum fileChecksum_;
+
+  // The hand-over from the click handler to the worker.
+  std::mutex handOverMutex_;
+  std::condition_variable handOver_;
+};
+
+}  // namespace tarvex::kb90
