@@ -7,6 +7,7 @@
 #include <fstream>
 #include <map>
 
+#include "tools/kb90/base_file.h"
 #include "tools/kb90/kb90_messages.h"
 #include "tools/kb90/wiring.h"
 #include "tools/kb90/wiring_help.h"
@@ -78,6 +79,15 @@ TEST(Kb90Wiring, CableSizeBoundary) {
   EXPECT_EQ(labelOf("KSO3=5 KSI4=10 KSI7=13 KSI6=25 KSI5=11", "24 pin"), text::kCableTooSmall);
   EXPECT_EQ(labelOf("KSO3=5 KSI4=10 KSI7=13 KSI6=25 KSI5=11", "25 pin"),
             "Please connect GND and:  A5 B10 C13 D25 E11");
+}
+
+TEST(Kb90Wiring, SampleBaseFileMapsEveryBoardOntoA32PinCable) {
+  const auto entries = loadBaseFile(KB90_SAMPLE_BASE_FILE);
+  ASSERT_TRUE(entries.has_value());
+  ASSERT_GE(entries->size(), 10u);
+  for (const auto& entry : *entries) {
+    EXPECT_EQ(labelOf(entry, "32 pin").rfind(text::kConnectPrefix, 0), 0u) << entry;
+  }
 }
 
 // The wiring controls as a test sees them.
