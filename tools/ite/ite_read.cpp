@@ -1,0 +1,86 @@
+// Reading the controller's flash: the handler attaches, enters flash mode and opens a fast
+// read at address 0; the worker fetches 512 pages of 256 bytes into the image file.
+
+#include "app/frame/time_stamp.h"
+#include "link/adapter_link.h"
+#include "link/link_io.h"
+#include "tools/ite/ite_commands.h"
+#include "tools/ite/ite_messages.h"
+#include "tools/ite/ite_tool.h"
+
+namespace tarvex {
+
+bool IteTool::startRead() {
+  if (!mode_.idle()) return false;
+  mode_.set(kModeReadIte);
+  // "R E A D" stays enabled; a second press finds the mode word busy.
+  setButtons(false, IteButton::kRead);
+  view_.logLine("");
+  view_.setGaugeColor(kIteGauge, colors::kLime);
+  view_.setGaugeProgress(kIteGauge, 0);
+
+  if (OpenAdapterLink(bus_, link_params::kIte, link_, view_) != kLinkReady) {
+    mode_.set(kModeNone);
+    setAllButtons(true);
+    return false;
+  }
+  const auto chosen = view_.chooseFile({FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
+                                        ite_text::kSaveFilter, ite_text::kSaveDefaultName,
+                                        ite_text::kDefaultExtension});
+  if (!chosen) {
+    view_.logLine(ite_text::kReadCancelled);
+    failStart();
+    return false;
+  }
+  fileName_ = *chosen;
+  if (!file_.createAlways(fileName_)) {
+    view_.logLine(ite_text::kReadCreateFailed);
+    view_.showErrorBox(dialog_text::kCreateFailed);
+    failStart();
+    return false;
+  }
+  view_.logLine(timeStampLine(kStampCurrentTime));
+  view_.logLine(ite_text::kStartReading);
+  if (!attach()) {
+    logChipFailure(ite_text::kNoChipEnglish, "2F");
+    failStart();
+    return false;
+  }
+  view_.logLine(ite_text::kInitializing);
+  if (!runCycles(ite_reg::kReadSetup, ite_text::kNoChipRussian)) {
+    failStart();
+    return false;
+  }
+  view_.logLine(ite_text::kInitialized);
+  return true;
+}
+
+void IteTool::readStream() {
+  view_.logLine(ite_text::kReading);
+  bool success = true;
+  for (int page = 0; page < kPages; ++page) {
+    const bool received =
+        sendByte(link_, ite_cmd::kPageRead) &&
+        receive(link_, 0, ite_cmd::kPageReply, bounds_.page) == WaitResult::kReady;
+    if (!received || link_.buffer[ite_cmd::kPageBytes] != ite_cmd::kDone) {
+      view_.logLine(ite_text::kBadBlock + std::to_string(page + 1));
+      success = false;
+      break;
+    }
+    if (!file_.write(link_.buffer.data(), ite_cmd::kPageBytes)) {
+      view_.logLine(ite_text::kReadFileWriteFailed);
+      success = false;
+      break;
+    }
+    view_.setGaugeProgress(kIteGauge, page + 1);
+  }
+  // The image is only good once it is safely on the disk.
+  if (success && !file_.close()) {
+    view_.logLine(ite_text::kReadFileWriteFailed);
+    success = false;
+  }
+  if (success) view_.logLine(ite_text::kReadDone);
+  finishStream(success);
+}
+
+}  // namespace tarvex

@@ -1,0 +1,95 @@
+#pragma once
+// The ITE tool's operations: presets and pin boxes, the settings exchange, the connection
+// check, and the read and write of the controller's 128 KiB flash. The handlers run on the
+// user-interface thread; runWorker() is the worker's part, which the read and the write
+// hand their open link and image file to.
+
+#include <span>
+#include <string>
+#include <vector>
+
+#include "app/frame/image_file.h"
+#include "app/frame/mode_word.h"
+#include "app/frame/tool_view.h"
+#include "link/ft_device.h"
+#include "link/link_state.h"
+#include "tools/ite/ite_controls.h"
+#include "tools/ite/ite_exchange.h"
+#include "tools/ite/ite_registers.h"
+#include "tools/ite/pin_boxes.h"
+#include "tools/ite/presets.h"
+
+namespace tarvex {
+
+inline constexpr const char* kModeReadIte = "READ_ITE";
+inline constexpr const char* kModeWriteIte = "WRITE_ITE_step_one";
+
+class IteTool {
+ public:
+  static constexpr int kPages = 512;
+  static constexpr std::size_t kFlashSize = 128 * 1024;
+
+  IteTool(FtBus& bus, ToolView& view, IteControls& controls, IteBounds bounds = {});
+
+  // Window creation: the help text, the gauges and the preset list from the presets file.
+  void formCreate(const std::string& presetsPath);
+  void loadPresets(const std::string& presetsPath);
+
+  // A list item was picked: item 0 does nothing but disable the orientation box; any other
+  // applies that preset line to the pin boxes.
+  void presetSelected(int item);
+  // The orientation box was clicked (its check mark has already toggled): mirror the boxes.
+  void orientationClicked();
+
+  // "Send settings": the 15 assignments to the adapter.
+  void sendSettings();
+  // "Check connection": attach and read the controller's identification.
+  void checkConnection();
+
+  // "R E A D" and "W R I T E": true when the worker must be started.
+  bool startRead();
+  bool startWrite();
+  // The worker: runs the operation the mode word names, once.
+  void runWorker();
+
+  // EXIT: true when the window may go back to the main window (the tool is idle).
+  bool exitRequested();
+
+  const ModeWord& mode() const { return mode_; }
+  const std::string& fileName() const { return fileName_; }
+  const std::vector<std::string>& presetItems() const { return presetItems_; }
+
+ private:
+  PinAssignments readPins() const;
+  void showPins(const PinAssignments& pins);
+  // Mirrors the boxes by the "KB_pins=" of the selected line; reports what went wrong.
+  void mirrorSelected();
+  void report(const PresetOutcome& outcome);
+  void setButtons(bool enabled, IteButton except);
+  void setAllButtons(bool enabled);
+  void logChipFailure(const char* prefix, const char* code);
+  bool attach();
+
+  // The read and the write (ite_read.cpp, ite_write.cpp).
+  void failStart();
+  void readStream();
+  void writeStream();
+  bool runCycles(std::span<const ite_reg::RegisterWrite> cycles, const char* prefix);
+  bool loadImage();
+  bool programImage();
+  void finishStream(bool success);
+
+  FtBus& bus_;
+  ToolView& view_;
+  IteControls& controls_;
+  const IteBounds bounds_;
+
+  LinkState link_{buffer_size::kIte};
+  ModeWord mode_;
+  std::string fileName_;
+  ImageFile file_;
+  std::vector<std::string> presetItems_;
+  int selectedPreset_ = 0;
+};
+
+}  // namespace tarvex

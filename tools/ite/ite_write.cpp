@@ -1,0 +1,134 @@
+// Erasing and writing the controller's flash: the handler opens the image file and attaches;
+// the worker enters flash mode, erases the chip and programs every byte that is not FFh.
+
+#include <algorithm>
+
+#include "app/frame/time_stamp.h"
+#include "link/adapter_link.h"
+#include "tools/ite/ite_commands.h"
+#include "tools/ite/ite_messages.h"
+#include "tools/ite/ite_tool.h"
+
+namespace tarvex {
+namespace {
+
+constexpr std::uint8_t kBlank = 0xFF;  // erased flash: never sent
+
+}  // namespace
+
+bool IteTool::startWrite() {
+  if (!mode_.idle()) return false;
+  mode_.set(kModeWriteIte);
+  // "W R I T E" stays enabled; a second press finds the mode word busy.
+  setButtons(false, IteButton::kWrite);
+  view_.setGaugeColor(kIteGauge, colors::kRed);
+  view_.setGaugeProgress(kIteGauge, 0);
+  view_.logLine("");
+
+  if (OpenAdapterLink(bus_, link_params::kIte, link_, view_) != kLinkReady) {
+    mode_.set(kModeNone);
+    setAllButtons(true);
+    return false;
+  }
+  const auto chosen = view_.chooseFile({FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle,
+                                        ite_text::kOpenFilter, "", ""});
+  if (!chosen) {
+    view_.logLine(ite_text::kWriteCancelled);
+    failStart();
+    return false;
+  }
+  fileName_ = *chosen;
+  if (!file_.openExisting(fileName_)) {
+    view_.logLine(ite_text::kWriteOpenFailed);
+    view_.showErrorBox(dialog_text::kOpenFailed);
+    failStart();
+    return false;
+  }
+  view_.logLine(timeStampLine(kStampCurrentTime));
+  view_.logLine(ite_text::kWritingFile + fileName_);
+  view_.logLine(ite_text::kWriteStart);
+  if (!attach()) {
+    logChipFailure(ite_text::kNoChipEnglish, "3F");
+    failStart();
+    return false;
+  }
+  return true;
+}
+
+void IteTool::writeStream() {
+  view_.logLine(ite_text::kInitializing);
+  if (!runCycles(ite_reg::kWriteEntry, ite_text::kNoChipRussian)) return finishStream(false);
+  view_.logLine(ite_text::kInitialized);
+  if (!runCycles(ite_reg::kWriteEnableSteps, ite_text::kNoChipRussian)) {
+    return finishStream(false);
+  }
+  view_.logLine(ite_text::kSendErase);
+  if (!runCycles(ite_reg::kEraseSteps, ite_text::kNoChipRussian)) return finishStream(false);
+  // The adapter takes the first flash address once the erase has finished; nothing here
+  // polls the flash for it.
+  view_.logLine(ite_text::kEraseDone);
+  if (!loadImage()) return finishStream(false);
+  const bool written = programImage();
+  if (written) view_.logLine(ite_text::kWriteDone);
+  finishStream(written);
+}
+
+bool IteTool::loadImage() {
+  // The image area follows the command area of the transfer buffer; a short file leaves
+  // the rest blank, a long one is cut at 128 KiB.
+  std::uint8_t* image = link_.buffer.data() + buffer_size::kCommandArea;
+  std::fill_n(image, kFlashSize, kBlank);
+  const long loaded = file_.read(image, kFlashSize);
+  file_.close();
+  if (loaded < 0) {
+    // The chip is already erased; programming a blank image would report a write that
+    // never happened.
+    view_.logLine(ite_text::kWriteFileReadFailed);
+    return false;
+  }
+  view_.logLine(ite_text::kLoaded);
+  const auto blanks = std::count(image, image + kFlashSize, kBlank);
+  view_.logLine(ite_text::kBlankCount + std::to_string(blanks));
+  return true;
+}
+
+bool IteTool::programImage() {
+  const std::uint8_t* image = link_.buffer.data() + buffer_size::kCommandArea;
+  view_.logLine(ite_text::kBeginWrite);
+  bool addressNeeded = true;
+  bool firstAddress = true;
+  for (std::uint32_t address = 0; address < kFlashSize; ++address) {
+    const std::uint8_t byte = image[address];
+    if (byte == kBlank) {
+      addressNeeded = true;
+    } else {
+      if (addressNeeded) {
+        const auto bound = firstAddress ? bounds_.firstAddress : bounds_.reply;
+        const auto accepted = iteRequest(
+            link_,
+            {ite_cmd::kFlashAddress, static_cast<std::uint8_t>(address >> 16),
+             static_cast<std::uint8_t>(address >> 8), static_cast<std::uint8_t>(address)},
+            bound);
+        if (accepted != ite_cmd::kDone) {
+          view_.logLine(ite_text::kAddressRefused);
+          return false;
+        }
+        addressNeeded = false;
+        firstAddress = false;
+      }
+      if (iteRequest(link_, {ite_cmd::kFlashByte, byte}, bounds_.flashByte) != ite_cmd::kDone) {
+        view_.logLine(ite_text::kByteRefused);
+        return false;
+      }
+    }
+    const std::uint32_t next = address + 1;
+    const int inPage = static_cast<int>(next & 0xFF);
+    if (inPage == 0) view_.setGaugeProgress(kIteGauge, static_cast<int>(next / 256));
+    // The speed gauge follows every programmed byte; across a blank run it only needs to
+    // show where the run ends, so skipped bytes do not flood the window with updates.
+    if (byte != kBlank || inPage == 0) view_.setGaugeProgress(kIteSpeedGauge, inPage);
+  }
+  return true;
+}
+
+}  // namespace tarvex
