@@ -42,7 +42,8 @@ void setUnhandledErrorReporter(ErrorReporter reporter) {
 void reportUnhandledError(const std::string& text) {
   QCoreApplication* app = QCoreApplication::instance();
   if (app && QThread::currentThread() != app->thread()) {
-    QMetaObject::invokeMethod(app, [text] { reportNow(text); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        app, [text] { reportNow(text); }, Qt::QueuedConnection);
     return;
   }
   reportNow(text);

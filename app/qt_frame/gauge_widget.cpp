@@ -31,14 +31,17 @@ QString GaugeWidget::text() const {
   return QString::fromStdString(gaugeText(progress_, 0, maximum_));
 }
 
-QSize GaugeWidget::sizeHint() const { return {300, fontMetrics().height() + 10}; }
+QSize GaugeWidget::sizeHint() const {
+  return {300, fontMetrics().height() + 10};
+}
 
 void GaugeWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QRect frame = rect().adjusted(0, 0, -1, -1);
   painter.fillRect(rect(), palette().color(QPalette::Base));
   if (maximum_ > 0 && progress_ > 0) {
-    const int width = static_cast<int>(static_cast<long long>(rect().width()) * progress_ / maximum_);
+    const int width =
+        static_cast<int>(static_cast<long long>(rect().width()) * progress_ / maximum_);
     painter.fillRect(QRect(0, 0, width, rect().height()), QColor(color_.r, color_.g, color_.b));
   }
   painter.setPen(palette().color(QPalette::WindowText));

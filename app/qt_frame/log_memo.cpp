@@ -16,7 +16,16 @@ LogMemo::LogMemo(QWidget* parent) : QPlainTextEdit(parent) {
 }
 
 void LogMemo::appendLine(const QString& line) {
-  appendPlainText(line);
+  appendLines(QStringList{line});
+}
+
+void LogMemo::appendLines(const QStringList& lines) {
+  if (lines.isEmpty()) return;
+  QString text = lines.join(QLatin1Char('\n'));
+  // A first line that is empty leaves the document empty; the next line must not land in
+  // its place.
+  if (hasLines_ && document()->isEmpty()) text.prepend(QLatin1Char('\n'));
+  appendPlainText(text);
   hasLines_ = true;
 }
 
@@ -25,8 +34,12 @@ void LogMemo::clearLines() {
   hasLines_ = false;
 }
 
-int LogMemo::lineCount() const { return hasLines_ ? document()->blockCount() : 0; }
+int LogMemo::lineCount() const {
+  return hasLines_ ? document()->blockCount() : 0;
+}
 
-QString LogMemo::line(int index) const { return document()->findBlockByNumber(index).text(); }
+QString LogMemo::line(int index) const {
+  return document()->findBlockByNumber(index).text();
+}
 
 }  // namespace tarvex

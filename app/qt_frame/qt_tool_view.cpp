@@ -1,8 +1,7 @@
 #include "app/qt_frame/qt_tool_view.h"
 
 #include <QAbstractButton>
-#include <QCoreApplication>
-#include <QThread>
+#include <QCloseEvent>
 
 #include "app/qt_frame/gauge_widget.h"
 #include "app/qt_frame/log_memo.h"
@@ -10,25 +9,16 @@
 namespace tarvex {
 
 QtToolView::QtToolView(AppContext& context, QWidget* parent)
-    : QWidget(parent), context_(context) {}
-
-bool QtToolView::onUiThread() const { return QThread::currentThread() == thread(); }
-
-void QtToolView::flushHandedOver() { QCoreApplication::sendPostedEvents(this, QEvent::MetaCall); }
+    : QWidget(parent), context_(context), handOver_(this, [this](const QStringList& lines) {
+        if (log_) log_->appendLines(lines);
+      }) {}
 
 void QtToolView::runOnUi(std::function<void()> call) {
-  if (onUiThread()) {
-    flushHandedOver();
-    call();
-    return;
-  }
-  QMetaObject::invokeMethod(this, std::move(call), Qt::QueuedConnection);
+  handOver_.call(std::move(call));
 }
 
 void QtToolView::logLine(const std::string& line) {
-  runOnUi([this, text = QString::fromStdString(line)] {
-    if (log_) log_->appendLine(text);
-  });
+  handOver_.line(QString::fromStdString(line));
 }
 
 void QtToolView::clearLog() {
@@ -64,14 +54,8 @@ void QtToolView::setStartButtonsEnabled(bool enabled) {
 }
 
 std::optional<std::string> QtToolView::chooseFile(const FileDialogSpec& spec) {
-  if (onUiThread()) {
-    flushHandedOver();
-    return chooseFileNow(spec);
-  }
   std::optional<std::string> chosen;
-  QMetaObject::invokeMethod(
-      this, [this, &spec, &chosen] { chosen = chooseFileNow(spec); },
-      Qt::BlockingQueuedConnection);
+  handOver_.callAndWait([this, &spec, &chosen] { chosen = chooseFileNow(spec); });
   return chosen;
 }
 
@@ -84,17 +68,12 @@ std::optional<std::string> QtToolView::chooseFileNow(const FileDialogSpec& spec)
   return name;
 }
 
-void QtToolView::dialogCanClose(FileDialogSpec::Kind) { markFileChosen(); }
+void QtToolView::dialogCanClose(FileDialogSpec::Kind) {
+  markFileChosen();
+}
 
 void QtToolView::showErrorBox(const std::string& text) {
-  if (onUiThread()) {
-    flushHandedOver();
-    context_.dialogs.showError(text, this);
-    return;
-  }
-  QMetaObject::invokeMethod(
-      this, [this, text] { context_.dialogs.showError(text, this); },
-      Qt::BlockingQueuedConnection);
+  handOver_.callAndWait([this, &text] { context_.dialogs.showError(text, this); });
 }
 
 GaugeWidget* QtToolView::gauge(int index) const {
@@ -115,11 +94,38 @@ GaugeWidget* QtToolView::createGauge(const QString& objectName, int maximum) {
   return gauge;
 }
 
-void QtToolView::addStartButton(QAbstractButton* button) { startButtons_.emplace_back(button); }
+void QtToolView::addStartButton(QAbstractButton* button) {
+  startButtons_.emplace_back(button);
+}
 
 void QtToolView::returnToMainWindow() {
   if (context_.showMainWindow) context_.showMainWindow();
   hide();
+}
+
+}  // namespace tarvex
+
+namespace tarvex {
+
+void QtToolView::closeEvent(QCloseEvent* event) {
+  // Closing a tool window by its title bar would otherwise hide it with no window left on
+  // screen, or leave a running operation behind an invisible window. It goes through the
+  // EXIT button instead, which knows when leaving is allowed.
+  event->ignore();
+  QAbstractButton* exit = exitButton_;
+  if (!exit) {
+    for (auto* button : findChildren<QAbstractButton*>()) {
+      if (button->objectName().contains("EXIT")) {
+        exit = button;
+        break;
+      }
+    }
+  }
+  if (exit) {
+    exit->click();
+  } else {
+    returnToMainWindow();
+  }
 }
 
 }  // namespace tarvex

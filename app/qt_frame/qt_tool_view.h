@@ -5,6 +5,7 @@
 // they were made, and a call made on the user-interface thread first carries out the calls
 // already handed over, so the order holds across both threads.
 
+#include <QAbstractButton>
 #include <QPointer>
 #include <QWidget>
 #include <atomic>
@@ -13,8 +14,7 @@
 
 #include "app/frame/tool_view.h"
 #include "app/qt_frame/app_context.h"
-
-class QAbstractButton;
+#include "app/qt_frame/hand_over.h"
 
 namespace tarvex {
 
@@ -57,17 +57,21 @@ class QtToolView : public QWidget, public ToolView {
 
   // EXIT while idle: show the main window, hide this one.
   void returnToMainWindow();
+  // The title bar's close box acts as this button (EXIT, with its rules while busy).
+  void setExitButton(QAbstractButton* button) { exitButton_ = button; }
+
+  void closeEvent(QCloseEvent* event) override;
 
  private:
-  bool onUiThread() const;
-  void flushHandedOver();
   std::optional<std::string> chooseFileNow(const FileDialogSpec& spec);
 
   AppContext& context_;
   LogMemo* log_ = nullptr;
   std::vector<GaugeWidget*> gauges_;
   std::vector<QPointer<QAbstractButton>> startButtons_;
+  QPointer<QAbstractButton> exitButton_;
   std::atomic<bool> fileChosen_{false};
+  UiHandOver handOver_;
 };
 
 }  // namespace tarvex

@@ -1,0 +1,76 @@
+#include "app/demo/demo_control.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QScreen>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+namespace tarvex {
+
+namespace {
+
+constexpr emu::BenchFirmware kFirmwares[] = {
+    emu::BenchFirmware::kV41,      emu::BenchFirmware::kV42,      emu::BenchFirmware::kIte,
+    emu::BenchFirmware::kWrongTag, emu::BenchFirmware::kNoAnswer,
+};
+
+}  // namespace
+
+DemoControl::DemoControl(emu::DemoBench& bench, QWidget* parent) : QWidget(parent), bench_(bench) {
+  setObjectName("DemoControl");
+  setWindowTitle("DEMO bench control (software adapter)");
+
+  auto* note = new QLabel(
+      "<b>Demo only.</b> This window is not part of Tarvex: it drives the simulated "
+      "adapter that stands in for the USB programmer and the laptop behind it.",
+      this);
+  note->setWordWrap(true);
+  note->setStyleSheet("background: #FFF3B0; padding: 6px;");
+
+  firmware = new QComboBox(this);
+  for (auto fw : kFirmwares) firmware->addItem(emu::benchFirmwareName(fw));
+  target = new QComboBox(this);
+  target->addItem("(nothing behind the adapter)");
+  for (const auto& name : bench_.targetNames()) target->addItem(QString::fromStdString(name));
+  unplugged = new QCheckBox("Cable pulled (adapter unplugged)", this);
+  silent = new QCheckBox("Adapter silent (answers nothing)", this);
+
+  auto* form = new QFormLayout;
+  form->addRow("Adapter firmware:", firmware);
+  form->addRow("Target on the bench:", target);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(note);
+  layout->addLayout(form);
+  layout->addWidget(unplugged);
+  layout->addWidget(silent);
+  layout->addStretch(1);
+
+  connect(firmware, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0 && index < static_cast<int>(std::size(kFirmwares))) {
+      bench_.setFirmware(kFirmwares[index]);
+    }
+  });
+  connect(target, &QComboBox::currentIndexChanged, this, [this](int index) {
+    bench_.selectTarget(index <= 0 ? std::string() : target->itemText(index).toStdString());
+    showBench();
+  });
+  connect(unplugged, &QCheckBox::toggled, this, [this](bool on) { bench_.setUnplugged(on); });
+  connect(silent, &QCheckBox::toggled, this, [this](bool on) { bench_.setSilent(on); });
+
+  showBench();
+  resize(380, 220);
+  if (const QScreen* screen = this->screen()) move(screen->availableGeometry().topLeft());
+}
+
+void DemoControl::showBench() {
+  // Choosing a target switches the firmware to the one its tool expects.
+  const QSignalBlocker block(firmware);
+  for (int i = 0; i < static_cast<int>(std::size(kFirmwares)); ++i) {
+    if (kFirmwares[i] == bench_.firmware()) firmware->setCurrentIndex(i);
+  }
+}
+
+}  // namespace tarvex

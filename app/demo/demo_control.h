@@ -1,0 +1,31 @@
+#pragma once
+// The demo program's bench control: not part of Tarvex itself. It chooses the firmware of
+// the simulated adapter and what sits behind it, and pulls the cable or silences the
+// adapter, so every path of the program can be tried without hardware.
+
+#include <QWidget>
+
+#include "emulator/bench/demo_bench.h"
+
+class QCheckBox;
+class QComboBox;
+
+namespace tarvex {
+
+class DemoControl : public QWidget {
+  Q_OBJECT
+ public:
+  explicit DemoControl(emu::DemoBench& bench, QWidget* parent = nullptr);
+
+  QComboBox* firmware = nullptr;
+  QComboBox* target = nullptr;
+  QCheckBox* unplugged = nullptr;
+  QCheckBox* silent = nullptr;
+
+ private:
+  void showBench();
+
+  emu::DemoBench& bench_;
+};
+
+}  // namespace tarvex

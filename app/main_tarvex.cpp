@@ -1,0 +1,18 @@
+// Tarvex on real adapters: FTDI USB-serial ports.
+
+#include "app/start_up.h"
+
+#ifdef TARVEX_HAVE_SERIAL
+#include "link/serial/serial_bus.h"
+#else
+#include "app/no_device_bus.h"
+#endif
+
+int main(int argc, char** argv) {
+#ifdef TARVEX_HAVE_SERIAL
+  tarvex::serial::SerialBus bus;
+#else
+  tarvex::NoDeviceBus bus;
+#endif
+  return tarvex::runTarvex(argc, argv, bus, tarvex::installedBaseFilePaths());
+}

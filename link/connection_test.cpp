@@ -1,0 +1,112 @@
+#include "link/connection_test.h"
+
+#include <array>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "link/adapter_commands.h"
+#include "link/wait_bounds.h"
+
+namespace tarvex {
+
+namespace {
+
+namespace text = connection_test_text;
+
+constexpr std::uint8_t kTestLatencyMs = 2;
+constexpr std::array<std::uint8_t, 3> kExpectedTag{'V', '4', '1'};
+
+std::uint32_t ms(std::chrono::milliseconds d) {
+  return static_cast<std::uint32_t>(d.count());
+}
+
+void logStatus(LogSink& log, const char* call, FtStatus status) {
+  log.logLine(std::string(call) + (status == FT_OK ? text::kOk : text::kNotOk));
+}
+
+std::string upperHex(std::uint32_t value) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%02X", value);
+  return digits;
+}
+
+enum class Outcome { kNextDevice, kEnd };
+
+// One device, already open: configure, ask for the tag, report. Ends the test once three
+// bytes came back, whatever they were; the device is closed on every way out.
+Outcome testDevice(FtDevice& dev, std::uint32_t index, LogSink& log) {
+  log.logLine(text::kOpened + std::to_string(index));
+
+  std::uint32_t version = 0;
+  dev.getDriverVersion(&version);
+  log.logLine(text::kDriverVersion + upperHex(version));
+
+  logStatus(log, text::kReset, dev.resetDevice());
+  logStatus(log, text::kBaud, dev.setBaudRate(kAdapterBaudRate));
+  logStatus(log, text::kFormat,
+            dev.setDataCharacteristics(FT_BITS_8, FT_STOP_BITS_1, FT_PARITY_NONE));
+  logStatus(log, text::kTimeouts300,
+            dev.setTimeouts(ms(bounds::kHandshakeRead), ms(bounds::kHandshakeWrite)));
+  logStatus(log, text::kPurge, dev.purge(FT_PURGE_RX | FT_PURGE_TX));
+
+  const std::uint8_t request = cmd::kFirmwareTag;
+  std::uint32_t written = 0;
+  logStatus(log, text::kWriteTag, dev.write(&request, 1, &written));
+  if (written != 1) log.logLine(text::kWriteShort);
+
+  std::array<std::uint8_t, 3> reply{};
+  std::uint32_t received = 0;
+  logStatus(log, text::kReadTag,
+            dev.read(reply.data(), static_cast<std::uint32_t>(reply.size()), &received));
+
+  if (received == reply.size()) {
+    log.logLine(text::kThreeBytes);
+    if (reply == kExpectedTag) {
+      log.logLine(text::kRightFirmware);
+      logStatus(log, text::kTimeouts0, dev.setTimeouts(0, 0));
+      logStatus(log, text::kLatency2, dev.setLatencyTimer(kTestLatencyMs));
+      log.logLine(text::kReconfigured);
+    } else {
+      log.logLine(text::kWrongFirmware);
+    }
+    dev.close();
+    return Outcome::kEnd;
+  }
+
+  log.logLine(text::kNoThreeBytes);
+  logStatus(log, text::kClose, dev.close());
+  return Outcome::kNextDevice;
+}
+
+}  // namespace
+
+void runConnectionTest(FtBus& bus, LogSink& log) {
+  log.logLine("");
+
+  std::uint32_t count = 0;
+  if (bus.createDeviceInfoList(&count) != FT_OK) {
+    log.logLine(text::kNoList);
+    return;
+  }
+  if (count == 0) {
+    log.logLine(text::kNoPorts);
+    return;
+  }
+  log.logLine(text::kPortCount + std::to_string(count));
+
+  for (std::uint32_t n = count; n > 0; --n) {
+    const std::uint32_t index = n - 1;
+    std::unique_ptr<FtDevice> dev;
+    if (bus.open(index, &dev) != FT_OK || !dev) {
+      // The position counts from 1 here, unlike the index of an opened port.
+      log.logLine(text::kOpenFailed + std::to_string(n));
+      continue;
+    }
+    if (testDevice(*dev, index, log) == Outcome::kEnd) return;
+  }
+  log.logLine(text::kNobodyAnswered);
+}
+
+}  // namespace tarvex
