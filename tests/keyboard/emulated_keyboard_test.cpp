@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <set>
 
 #include "emulator/emulator_bus.h"
+#include "emulator/keyboard/demo_keyboard.h"
 #include "emulator/keyboard/emulated_keyboard.h"
 
 namespace tarvex::emu {
@@ -110,6 +112,20 @@ TEST_F(EmulatedKeyboardTest, AHeldReplyWaitsAndTakesLaterPresses) {
   keyboard_->pressKey(1, 32);
   keyboard_->holdReplies(false);
   EXPECT_EQ(reply(), (Bytes{'>', 1, 32, '&'}));
+}
+
+TEST(DemoKeyboardTest, EveryNamedKeyJoinsItsOwnPinPair) {
+  const auto chips = demoKeyboardChips();
+  const auto keyboard = demoKeyboard();
+  ASSERT_EQ(chips.size(), 1u);
+  ASSERT_EQ(keyboard, chips.front());
+  std::set<std::pair<int, int>> pairs;
+  for (const auto& key : demoKeys()) {
+    EXPECT_TRUE(keyboard->pressKey(key.first, key.second)) << key.name;
+    EXPECT_LT(key.first, key.second) << key.name;
+    pairs.emplace(key.first, key.second);
+  }
+  EXPECT_EQ(pairs.size(), demoKeys().size());
 }
 
 }  // namespace
