@@ -1,0 +1,133 @@
+// The MEC16 window driven through its controls, offscreen, with dialogs answered by script.
+
+#include "tools/mec16/ui/mec16_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include "app/qt_frame/gauge_widget.h"
+#include "app/qt_frame/log_memo.h"
+#include "tests/mec16/mec16_fixture.h"
+#include "tests/support/scripted_dialogs.h"
+
+namespace tarvex::mec16::test {
+namespace {
+
+void ensureApplication() {
+  static int argc = 1;
+  static char name[] = "tests_mec16";
+  static char* argv[] = {name, nullptr};
+  if (!QApplication::instance()) new QApplication(argc, argv);
+}
+
+class Mec16Window : public Mec16Test {
+ protected:
+  void SetUp() override {
+    ensureApplication();
+    Mec16Test::SetUp();
+    window_ = std::make_unique<TMEC16_Form>(context_, nullptr, testBounds());
+    window_->show();
+  }
+  void TearDown() override {
+    waitIdle();
+    window_.reset();
+    Mec16Test::TearDown();
+  }
+
+  // Runs the event loop until the operation has ended and its worker has freed itself.
+  void waitIdle() {
+    QElapsedTimer timer;
+    timer.start();
+    while ((!window_->tool().modeWord().idle() || window_->workerAlive()) &&
+           timer.elapsed() < 20000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    QApplication::processEvents();
+    ASSERT_TRUE(window_->tool().modeWord().idle());
+  }
+  QStringList memo() const {
+    QStringList lines;
+    for (int i = 0; i < window_->logMemo()->lineCount(); ++i) lines << window_->logMemo()->line(i);
+    return lines;
+  }
+  bool memoHas(const char* line) const { return memo().contains(QString::fromUtf8(line)); }
+
+  tarvex::test::ScriptedDialogs dialogs_;
+  int mainWindowShown_ = 0;
+  AppContext context_{bus_, dialogs_, [this] { ++mainWindowShown_; }, "", ""};
+  std::unique_ptr<TMEC16_Form> window_;
+};
+
+TEST_F(Mec16Window, OpensWithItsNotesAndBlackIndicatorsAndTheCheckPaintsThem) {
+  const QStringList start = memo();
+  ASSERT_GE(start.size(), 5);
+  EXPECT_EQ(start[0], "Не готова запись INFO блока ");
+  EXPECT_EQ(start[3], "Перед записью нужно стереть! Автоматом пока не делает. ");
+  EXPECT_EQ(window_->Shape_FWP_MEC16->color(), (Rgb{0, 0, 0}));
+  EXPECT_FALSE(window_->CheckBox_write_mec16->isEnabled());
+
+  chip_->setStatusBits(0x08);
+  window_->BitBtn_MEC16->click();
+  waitIdle();
+  EXPECT_EQ(window_->Shape_FWP_MEC16->color(), (Rgb{0, 255, 0}));
+  EXPECT_EQ(window_->Shape_BootLock_MEC->color(), (Rgb{255, 0, 0}));
+  EXPECT_TRUE(memoHas("--> Стоит Boot_Lock ! (защита загрузочного блока)"));
+}
+
+TEST_F(Mec16Window, ReadWithInfoRunsOnTheWorkerIntoTheChosenFile) {
+  chip_->setMain(pattern(192 * 1024));
+  window_->CheckBox_MEC16_RD->setChecked(true);
+  dialogs_.answerNextDialog(path("image.bin"));
+  window_->BitBtn_RD_MEC16->click();
+  waitIdle();
+  EXPECT_EQ(readFile(path("image.bin")).size(), 198656u);
+  EXPECT_TRUE(memoHas("Чтение INFO блока завершено успешно."));
+  EXPECT_EQ(window_->gauge(0)->progress(), 192);
+  EXPECT_EQ(window_->gauge(0)->maxValue(), 192);
+  EXPECT_EQ(window_->tool().fileName(), path("image.bin"));
+  ASSERT_EQ(dialogs_.dialogsShown().size(), 1u);
+  EXPECT_EQ(dialogs_.dialogsShown()[0].title, "Укажите имя файла для сохранения.");
+}
+
+TEST_F(Mec16Window, ExitDuringAReadStopsItAndOnlyLeavesOnceIdle) {
+  adapter_->setFaults({.replyDelay = 2ms});  // a slow adapter: the read takes a while
+  dialogs_.answerNextDialog(path("image.bin"));
+  window_->BitBtn_RD_MEC16->click();
+  window_->EXIT_MEC16->click();
+  EXPECT_EQ(mainWindowShown_, 0);
+  waitIdle();
+  EXPECT_TRUE(memoHas("Пользователь прервал операцию чтения."));
+  EXPECT_LT(readFile(path("image.bin")).size(), 196608u);
+  EXPECT_TRUE(window_->isVisible());
+
+  window_->EXIT_MEC16->click();
+  EXPECT_EQ(mainWindowShown_, 1);
+  EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(Mec16Window, EraseThenWriteProgramsTheFlash) {
+  chip_->fillMain(0x00);
+  chip_->setEraseBusyPolls(1);
+  window_->CheckBox_erase_mec16->setChecked(true);
+  window_->BitBtn_MEC16_ERASE->click();
+  EXPECT_TRUE(memoHas("Стирание завершено успешно."));
+  EXPECT_EQ(chip_->registerWrites()[2], (std::pair<std::uint32_t, std::uint32_t>{0xFF3904, 0x00FC0000}));
+
+  const Bytes image = pattern(196608, 21);
+  writeFile(path("image.bin"), image);
+  dialogs_.answerNextDialog(path("image.bin"));
+  window_->BitBtn_MEC16_WRITE->click();
+  // While the stream runs every other button is refused.
+  window_->BitBtn_MEC16_HELP->click();
+  waitIdle();
+  EXPECT_FALSE(memoHas("Распиновка для расширенной версии (PCB2):"));
+  EXPECT_TRUE(memoHas("Запись MAIN блока завершена успешно."));
+  EXPECT_EQ(chip_->mainFlash(), image);
+  EXPECT_EQ(window_->gauge(0)->foreColor(), (Rgb{255, 0, 0}));
+  EXPECT_EQ(dialogs_.dialogsShown().back().filter, "BIN файл MEC16 (*.bin)|*.bin|Другие|*.*");
+}
+
+}  // namespace
+}  // namespace tarvex::mec16::test
