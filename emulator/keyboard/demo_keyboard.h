@@ -14,7 +14,7 @@ namespace tarvex::emu {
 
 struct DemoKey {
   std::string name;
-  int first = 0;  // sense pin
+  int first = 0;   // sense pin
   int second = 0;  // drive pin
 };
 

@@ -1,6 +1,8 @@
 // The emulated keyboard behind the software adapter, driven at the device layer: what it
 // answers to the scan commands, and how key presses become pair records.
 
+#include "emulator/keyboard/emulated_keyboard.h"
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,7 +10,6 @@
 
 #include "emulator/emulator_bus.h"
 #include "emulator/keyboard/demo_keyboard.h"
-#include "emulator/keyboard/emulated_keyboard.h"
 
 namespace tarvex::emu {
 namespace {

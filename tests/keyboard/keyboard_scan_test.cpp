@@ -90,12 +90,12 @@ TEST_F(KeyboardScanTest, AScanRunsRequestByReplyAndEndsWithQ) {
   ASSERT_TRUE(start());
   EXPECT_TRUE(tool_->scanning());
   EXPECT_EQ(tool_->mode().get(), "Keyboard");
-  EXPECT_EQ(view_.lines(),
-            (Lines{"Number of VCOM ports found on the machine: 1", "COM порт сброшен.",
-                   "Установлена скорость 921600 bps.",
-                   "Произведена настройка формата передачи данных.",
-                   "Произведена настройка таймаутов.", "Произведена настройка LatencyTimer.",
-                   "Настроили порт 0", "Communication with programmer installed."}));
+  EXPECT_EQ(
+      view_.lines(),
+      (Lines{"Number of VCOM ports found on the machine: 1", "COM порт сброшен.",
+             "Установлена скорость 921600 bps.", "Произведена настройка формата передачи данных.",
+             "Произведена настройка таймаутов.", "Произведена настройка LatencyTimer.",
+             "Настроили порт 0", "Communication with programmer installed."}));
   EXPECT_EQ(view_.captions(), Lines{"STOP"});
   EXPECT_EQ(view_.buttonStates(), std::vector<bool>{false});
   EXPECT_EQ(view_.timerStates(), std::vector<bool>{true});

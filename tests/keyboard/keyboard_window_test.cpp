@@ -89,11 +89,12 @@ TEST_F(KeyboardWindow, GridAndControlsAreLaidOutWithoutOverlap) {
   for (const CellShape* shape : shapes) EXPECT_EQ(shape->color(), kAqua);
 
   // Every control sits clear of every cell, inside the window.
-  const QList<QWidget*> controls{window_->Buzzer_box, window_->EXIT_KB_TEST, window_->Clear,
-                                 window_->START_SCAN, window_->logMemo(),
-                                 window_->Label_keybord};
+  const QList<QWidget*> controls{window_->Buzzer_box, window_->EXIT_KB_TEST,
+                                 window_->Clear,      window_->START_SCAN,
+                                 window_->logMemo(),  window_->Label_keybord};
   for (const QWidget* control : controls) {
-    EXPECT_TRUE(window_->rect().contains(control->geometry())) << control->objectName().toStdString();
+    EXPECT_TRUE(window_->rect().contains(control->geometry()))
+        << control->objectName().toStdString();
     for (const CellShape* shape : shapes) {
       EXPECT_FALSE(control->geometry().intersects(shape->geometry()))
           << control->objectName().toStdString() << " covers " << shape->objectName().toStdString();

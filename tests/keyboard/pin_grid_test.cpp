@@ -1,10 +1,10 @@
 // The cell grid: names and places of the 496 cells, and the colour a report leaves.
 
+#include "tools/keyboard/pin_grid.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
-
-#include "tools/keyboard/pin_grid.h"
 
 namespace tarvex::keyboard {
 namespace {

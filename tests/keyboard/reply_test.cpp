@@ -14,7 +14,9 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 using Pairs = std::vector<PinPair>;
 
-Pairs parse(const Bytes& bytes) { return parseReply(bytes); }
+Pairs parse(const Bytes& bytes) {
+  return parseReply(bytes);
+}
 
 TEST(ReplyParserTest, RecordsAndTheirPairs) {
   EXPECT_EQ(parse({'&'}), Pairs{});

@@ -18,14 +18,15 @@ inline constexpr const char* kClear = "Clear";
 inline constexpr const char* kNoSound = " No sound";
 
 // Column pin numbers above the grid, spaced to stand over their columns.
-inline constexpr const char* kColumnLabels = "2       6        11        16        21        26        31";
+inline constexpr const char* kColumnLabels =
+    "2       6        11        16        21        26        31";
 // Row pin numbers right of the grid, beside rows 1, 6, 11, 16, 21, 26 and 31.
 inline constexpr std::array<int, 7> kLabelledRows{1, 6, 11, 16, 21, 26, 31};
 
 // Why a scan ended other than by STOP.
-inline constexpr const char* kAdapterSilent =
-    "The programmer does not respond, scanning stopped.";
-inline constexpr const char* kLinkLost = "Connection with the programmer is lost, scanning stopped.";
+inline constexpr const char* kAdapterSilent = "The programmer does not respond, scanning stopped.";
+inline constexpr const char* kLinkLost =
+    "Connection with the programmer is lost, scanning stopped.";
 inline constexpr const char* kTimerStopped = "The scan timer has stopped, scanning stopped.";
 // A reply that does not fit the reply buffer: the pairs in its first part still count.
 inline constexpr const char* kReplyTooLong =

@@ -14,7 +14,9 @@ KeyboardTool::KeyboardTool(FtBus& bus, ToolView& view, KeyboardControls& control
                            ScanBounds bounds)
     : bus_(bus), view_(view), controls_(controls), bounds_(bounds) {}
 
-bool KeyboardTool::scanning() const { return mode_.is(text::kModeScanning); }
+bool KeyboardTool::scanning() const {
+  return mode_.is(text::kModeScanning);
+}
 
 bool KeyboardTool::startScanClick(const std::function<void()>& startWorker) {
   if (!mode_.idle()) return false;
@@ -45,9 +47,13 @@ void KeyboardTool::clearClick() {
   controls_.allCellsChanged();
 }
 
-void KeyboardTool::setNoSound(bool noSound) { noSound_ = noSound; }
+void KeyboardTool::setNoSound(bool noSound) {
+  noSound_ = noSound;
+}
 
-void KeyboardTool::timerTick() { ticks_.signal(); }
+void KeyboardTool::timerTick() {
+  ticks_.signal();
+}
 
 void KeyboardTool::runScan() {
   auto requestedAt = SteadyClock::now();

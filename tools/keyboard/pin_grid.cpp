@@ -6,7 +6,9 @@ std::string cellName(int first, int second) {
   return "Shape" + std::to_string(cellNumber(first, second));
 }
 
-CellGrid::CellGrid() { colors_.fill(cell_colors::kAqua); }
+CellGrid::CellGrid() {
+  colors_.fill(cell_colors::kAqua);
+}
 
 Rgb CellGrid::toggle(int first, int second) {
   if (!namesCell(first, second)) return cell_colors::kAqua;

@@ -29,7 +29,9 @@ inline constexpr Rgb kYellow{0xFF, 0xFF, 0x00};
 constexpr bool namesCell(int first, int second) {
   return first >= 1 && first < second && second <= kPinCount;
 }
-constexpr int cellNumber(int first, int second) { return kPinCount * (first - 1) + second; }
+constexpr int cellNumber(int first, int second) {
+  return kPinCount * (first - 1) + second;
+}
 std::string cellName(int first, int second);
 
 struct CellPosition {

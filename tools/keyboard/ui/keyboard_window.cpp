@@ -42,7 +42,9 @@ QFont boldFont(int pixelSize) {
   return font;
 }
 
-QString qs(const char* text) { return QString::fromUtf8(text); }
+QString qs(const char* text) {
+  return QString::fromUtf8(text);
+}
 
 }  // namespace
 
@@ -167,18 +169,26 @@ void TKeyboard_testing::EXIT_KB_TESTClick() {
   if (tool_.exitClick()) returnToMainWindow();
 }
 
-void TKeyboard_testing::ClearClick() { tool_.clearClick(); }
+void TKeyboard_testing::ClearClick() {
+  tool_.clearClick();
+}
 
-void TKeyboard_testing::Buzzer_boxClick() { tool_.setNoSound(Buzzer_box->isChecked()); }
+void TKeyboard_testing::Buzzer_boxClick() {
+  tool_.setNoSound(Buzzer_box->isChecked());
+}
 
-void TKeyboard_testing::Timer_keyboard_scanTimer() { tool_.timerTick(); }
+void TKeyboard_testing::Timer_keyboard_scanTimer() {
+  tool_.timerTick();
+}
 
 CellShape* TKeyboard_testing::shape(int first, int second) const {
   if (!namesCell(first, second)) return nullptr;
   return shapes_[static_cast<std::size_t>(cellNumber(first, second))];
 }
 
-bool TKeyboard_testing::workerRunning() const { return worker_ && !worker_->isFinished(); }
+bool TKeyboard_testing::workerRunning() const {
+  return worker_ && !worker_->isFinished();
+}
 
 void TKeyboard_testing::paintCell(int first, int second) {
   if (CellShape* cell = shape(first, second)) cell->setColor(tool_.cells().color(first, second));

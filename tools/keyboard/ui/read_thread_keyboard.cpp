@@ -4,6 +4,8 @@
 
 namespace tarvex {
 
-void ReadThread_keyboard::Execute() { tool_.runScan(); }
+void ReadThread_keyboard::Execute() {
+  tool_.runScan();
+}
 
 }  // namespace tarvex
