@@ -83,6 +83,17 @@ TEST_F(Mec16ReadTest, AStalledStreamEndsAtTheBoundAsALostLink) {
   EXPECT_TRUE(tool_.modeWord().idle());
 }
 
+TEST_F(Mec16ReadTest, AnAdapterPulledOutMidStreamEndsTheReadAtOnce) {
+  // Tag, ID and two register acknowledgements, three blocks, then part of the fourth.
+  adapter_->setFaults({.unplugAfterBytes = 3 + 4 + 2 + 3 * 1025 + 100});
+  ASSERT_TRUE(read(false));
+  EXPECT_EQ(readFile(path("image.bin")).size(), 3u * 1024);
+  EXPECT_TRUE(hasLine("Потеряна связь с MEC16 (P103)."));
+  EXPECT_EQ(view_.lines().back(), "");
+  EXPECT_TRUE(tool_.modeWord().idle());
+  EXPECT_FALSE(adapter_->isOpen());
+}
+
 TEST_F(Mec16ReadTest, AFileThatCannotBeWrittenIsNeverReportedAsRead) {
   view_.answerNextDialog("/dev/full");
   ASSERT_TRUE(tool_.startRead(false));
