@@ -80,7 +80,7 @@ TEST_F(IteRead, StalledOrUnpluggedAdapterEndsTheReadAtItsBound) {
   EXPECT_EQ(readFile(path("stalled.bin")).size(), 512u);
   EXPECT_TRUE(tool_.mode().idle());
 
-  adapter_->setFaults({.unplugAfterBytes = emu::tags::ite().size() + startReplies + 257});
+  adapter_->setFaults({.unplugAfterBytes = emu::tags::ite().size() + startReplies + 257 + 100});
   ASSERT_TRUE(read("unplugged.bin"));
   EXPECT_TRUE(view_.hasLine("Error reading block ->2"));
   EXPECT_TRUE(tool_.mode().idle());
