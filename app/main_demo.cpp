@@ -19,8 +19,8 @@ int main(int argc, char** argv) {
 
   tarvex::emu::DemoBench bench;
   const std::string samples = TARVEX_SAMPLES_DIR;
-  tarvex::BaseFilePaths paths{samples + "/MB connection KB901X.txt",
-                              samples + "/MB connection IT85XX.txt"};
+  tarvex::BaseFilePaths paths{samples + "/kb90/MB connection KB901X.txt",
+                              samples + "/ite/MB connection IT85XX.txt"};
   return tarvex::runTarvex(argc, argv, bench.bus(), paths, [&](tarvex::Shell& shell) {
     auto control = std::make_unique<tarvex::DemoControl>(bench);
     control->show();
