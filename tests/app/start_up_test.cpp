@@ -126,8 +126,12 @@ TEST_F(ShellTest, ExitClearsTheLogAndGaugeWhereTheToolSaysSo) {
     c.tool->logLine("kept or cleared");
     if (c.tool->gauge(0)) c.tool->setGaugeProgress(0, 100);
     c.exit->click();
-    EXPECT_EQ(c.tool->logMemo()->lineCount(), c.clears ? 0 : 1)
-        << c.tool->objectName().toStdString();
+    const QString text = c.tool->logMemo()->toPlainText();
+    if (c.clears) {
+      EXPECT_EQ(c.tool->logMemo()->lineCount(), 0) << c.tool->objectName().toStdString();
+    } else {
+      EXPECT_TRUE(text.contains("kept or cleared")) << c.tool->objectName().toStdString();
+    }
     if (c.clears && c.tool->gauge(0)) {
       EXPECT_EQ(c.tool->gauge(0)->progress(), 0);
     }
