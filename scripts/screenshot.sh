@@ -2,9 +2,17 @@
 # Makes the README's screenshots from the running demo program on a virtual display:
 #   docs/main_window.png      the main window (with the demo bench control beside it)
 #   docs/connection_test.png  the connection test window after one run on the demo adapter
-# Needs Xvfb and ImageMagick's import (scripts/setup.sh installs both).
+# Needs Xvfb (scripts/setup.sh installs it) and ImageMagick's import (installed here).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if ! command -v import >/dev/null 2>&1; then
+  if [ "$(id -u)" -eq 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends imagemagick
+  else
+    echo "Needs ImageMagick. Run as root: apt-get install -y imagemagick" >&2
+    exit 1
+  fi
+fi
 # TARVEX_DEMO names an already built demo program; otherwise it is built into build/.
 demo=${TARVEX_DEMO:-}
 if [ -z "$demo" ]; then

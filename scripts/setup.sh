@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(build-essential cmake ninja-build pkg-config ccache qt6-base-dev qt6-base-dev-tools
-          libgl-dev libgtest-dev libgmock-dev fonts-liberation xvfb xauth imagemagick)
+          libgl-dev libgtest-dev libgmock-dev fonts-liberation xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

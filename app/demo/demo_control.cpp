@@ -3,10 +3,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+
+#include "emulator/keyboard/demo_keyboard.h"
 
 namespace tarvex {
 
@@ -38,9 +42,19 @@ DemoControl::DemoControl(emu::DemoBench& bench, QWidget* parent) : QWidget(paren
   unplugged = new QCheckBox("Cable pulled (adapter unplugged)", this);
   silent = new QCheckBox("Adapter silent (answers nothing)", this);
 
+  key = new QComboBox(this);
+  for (const auto& k : emu::demoKeys()) {
+    key->addItem(QString("%1  (pins %2-%3)").arg(QString::fromStdString(k.name)).arg(k.first).arg(k.second));
+  }
+  pressKey = new QPushButton("Press", this);
+  auto* keyRow = new QHBoxLayout;
+  keyRow->addWidget(key, 1);
+  keyRow->addWidget(pressKey);
+
   auto* form = new QFormLayout;
   form->addRow("Adapter firmware:", firmware);
   form->addRow("Target on the bench:", target);
+  form->addRow("Keyboard key:", keyRow);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(note);
   layout->addLayout(form);
@@ -59,9 +73,17 @@ DemoControl::DemoControl(emu::DemoBench& bench, QWidget* parent) : QWidget(paren
   });
   connect(unplugged, &QCheckBox::toggled, this, [this](bool on) { bench_.setUnplugged(on); });
   connect(silent, &QCheckBox::toggled, this, [this](bool on) { bench_.setSilent(on); });
+  connect(pressKey, &QPushButton::clicked, this, [this] {
+    const auto& keys = emu::demoKeys();
+    const int index = key->currentIndex();
+    // The keyboard exists once it has been put on the bench as the target.
+    if (auto keyboard = emu::demoKeyboard(); keyboard && index >= 0 && index < static_cast<int>(keys.size())) {
+      keyboard->pressKey(keys[index].first, keys[index].second);
+    }
+  });
 
   showBench();
-  resize(380, 220);
+  resize(420, 260);
   if (const QScreen* screen = this->screen()) move(screen->availableGeometry().topLeft());
 }
 

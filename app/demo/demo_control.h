@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QPushButton;
 
 namespace tarvex {
 
@@ -21,6 +22,9 @@ class DemoControl : public QWidget {
   QComboBox* target = nullptr;
   QCheckBox* unplugged = nullptr;
   QCheckBox* silent = nullptr;
+  // Presses a key of the simulated laptop keyboard, for the keyboard tester.
+  QComboBox* key = nullptr;
+  QPushButton* pressKey = nullptr;
 
  private:
   void showBench();

@@ -150,6 +150,9 @@ struct IdCase {
   std::uint8_t outcome;
 };
 
+// Shown in test names; the default would print the bytes of the object, pointer included.
+void PrintTo(const IdCase& c, std::ostream* os) { *os << c.line; }
+
 class IteCheck : public IteBench, public testing::WithParamInterface<IdCase> {};
 
 TEST_P(IteCheck, IdentificationWith85AnywherePasses) {
@@ -171,7 +174,14 @@ INSTANTIATE_TEST_SUITE_P(
                     IdCase{{0x87, 0x02, 0x01},
                            "ITE chip we do not respond, check the connection and output "
                            "settings. MB powered? (04)",
-                           'O'}));
+                           'O'}),
+    // Names from the ID bytes: stable between test discovery and the run.
+    [](const testing::TestParamInfo<IdCase>& info) {
+      char name[16];
+      std::snprintf(name, sizeof name, "Id%02X%02X%02X", info.param.id[0], info.param.id[1],
+                    info.param.id[2]);
+      return std::string(name);
+    });
 
 TEST_F(IteTool_, CheckStopsAtTheFirstUnansweredStepWithItsCode) {
   settingsInAdapter();
