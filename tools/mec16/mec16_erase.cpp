@@ -9,9 +9,10 @@
 
 namespace tarvex::mec16 {
 
-void Mec16Tool::erase(bool withInfo) {
-  if (!mode_.idle()) return;
+bool Mec16Tool::erase(bool withInfo) {
+  if (!mode_.idle()) return false;
   fault_ = false;
+  succeeded_ = false;
   mode_.set(mode::kErase);
   view_.setGaugeProgress(0, 0);
   view_.setIndicator(Indicator::kBootLock, indicator_color::kNoStatus);
@@ -19,19 +20,20 @@ void Mec16Tool::erase(bool withInfo) {
   view_.logLine(timeStampLine(kStampRussian));
   if (!openLink()) {
     mode_.set(kModeNone);
-    return;
+    return false;
   }
 
   // Every way out from here releases the target and runs the closing sequence.
   auto end = [this] {
     send(kRelease);
     closingSequence();
+    return succeeded_;
   };
 
   if (!MecReadId(link_, view_, bounds_.shortReply)) fault_ = true;
   decodeProtection(readStatus(text::kLabelStatus, text::lost::kE100));
   if (fault_) {
-    sendOutcome(link_, false);
+    signalOutcome(false);
     view_.logLine(text::kEraseRefused);
     return end();
   }
@@ -52,7 +54,7 @@ void Mec16Tool::erase(bool withInfo) {
     if ((*status & kStatusBusy) == 0) break;
     if (SteadyClock::now() >= deadline) {
       view_.logLine(text::kEraseNeverEnded);
-      sendOutcome(link_, false);
+      signalOutcome(false);
       return end();
     }
   }
@@ -64,8 +66,8 @@ void Mec16Tool::erase(bool withInfo) {
       !writeLogged(kRegAccess, kAccessOff, text::kWroteAccessOff, text::lost::kE107)) {
     return end();
   }
-  sendOutcome(link_, true);
-  end();
+  signalOutcome(true);
+  return end();
 }
 
 }  // namespace tarvex::mec16

@@ -33,6 +33,7 @@ bool sendReadStart(LinkState& link, std::uint32_t address) {
 bool Mec16Tool::startRead(bool withInfo) {
   if (!mode_.idle()) return false;
   fault_ = false;
+  succeeded_ = false;
   stop_ = false;
   mode_.set(mode::kReadMain);
   view_.setGaugeColor(0, colors::kLime);
@@ -44,23 +45,9 @@ bool Mec16Tool::startRead(bool withInfo) {
   }
 
   const auto chosen = view_.chooseFile(saveDialog());
-  if (!chosen) {
-    view_.logLine(text::kReadCancelled);
-    sendOutcome(link_, false);
-    view_.logLine(text::kPortClosed);
-    CloseAdapterLink(link_);
-    mode_.set(kModeNone);
-    return false;
-  }
+  if (!chosen) return abandonStart(text::kReadCancelled);
   fileName_ = *chosen;
-  if (!file_.createAlways(fileName_)) {
-    view_.logLine(text::kCreateFailed);
-    sendOutcome(link_, false);
-    view_.logLine(text::kPortClosed);
-    CloseAdapterLink(link_);
-    mode_.set(kModeNone);
-    return false;
-  }
+  if (!file_.createAlways(fileName_)) return abandonStart(text::kCreateFailed);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine(text::kReadingInto);
   view_.logLine(fileName_);
@@ -87,7 +74,7 @@ bool Mec16Tool::startRead(bool withInfo) {
 
 void Mec16Tool::endReadFailed(const char* line) {
   view_.logLine(line);
-  sendOutcome(link_, false);
+  signalOutcome(false);
   send(kRelease);
   closingSequence();
 }
@@ -108,7 +95,7 @@ bool Mec16Tool::stepReadMain() {
     view_.logLine(text::kUserStop);
     releaseSequence(text::lost::kP100, text::lost::kP101, text::lost::kP102);
     send(kRelease);
-    sendOutcome(link_, false);
+    signalOutcome(false);
     closingSequence();
     return true;
   }
@@ -137,7 +124,7 @@ bool Mec16Tool::stepReadMain() {
     }
     view_.logLine(text::kMainReadDone);
     releaseSequence(text::lost::kP104, text::lost::kP105, text::lost::kP106);
-    sendOutcome(link_, true);
+    signalOutcome(true);
     send(kRelease);
     closingSequence();
     return true;
@@ -182,7 +169,7 @@ bool Mec16Tool::stepReadInfo() {
   }
   view_.logLine(text::kInfoReadDone);
   releaseSequence(text::lost::kP110, text::lost::kP111, text::lost::kP112);
-  sendOutcome(link_, true);
+  signalOutcome(true);
   send(kRelease);
   closingSequence();
   return true;

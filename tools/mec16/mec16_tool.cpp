@@ -81,11 +81,25 @@ void Mec16Tool::closingSequence() {
   mode_.set(kModeNone);
 }
 
+void Mec16Tool::signalOutcome(bool success) {
+  succeeded_ = success;
+  sendOutcome(link_, success);
+}
+
 void Mec16Tool::failedStart() {
   if (file_.isOpen()) file_.close();
-  sendOutcome(link_, false);
+  signalOutcome(false);
   send(kRelease);
   closingSequence();
+}
+
+bool Mec16Tool::abandonStart(const char* line) {
+  view_.logLine(line);
+  signalOutcome(false);
+  view_.logLine(text::kPortClosed);
+  CloseAdapterLink(link_);
+  mode_.set(kModeNone);
+  return false;
 }
 
 bool Mec16Tool::idAllOnes() const {
@@ -93,9 +107,10 @@ bool Mec16Tool::idAllOnes() const {
                      [](std::uint8_t b) { return b == 0xFF; });
 }
 
-void Mec16Tool::connectionCheck() {
-  if (!mode_.idle()) return;
+bool Mec16Tool::connectionCheck() {
+  if (!mode_.idle()) return false;
   fault_ = false;
+  succeeded_ = false;
   mode_.set(mode::kId);
   view_.setGaugeProgress(0, 0);
   view_.setIndicator(Indicator::kBootLock, indicator_color::kNoStatus);
@@ -103,7 +118,7 @@ void Mec16Tool::connectionCheck() {
   view_.logLine(timeStampLine(kStampRussian));
   if (!openLink()) {
     mode_.set(kModeNone);
-    return;
+    return false;
   }
   if (!MecReadId(link_, view_, bounds_.shortReply)) fault_ = true;
 
@@ -131,9 +146,10 @@ void Mec16Tool::connectionCheck() {
   if (!status) fault_ = true;
   decodeProtection(status);
 
-  sendOutcome(link_, !fault_);
+  signalOutcome(!fault_);
   send(kRelease);
   closingSequence();
+  return succeeded_;
 }
 
 void Mec16Tool::help() {
@@ -147,7 +163,7 @@ bool Mec16Tool::exitOrStop() {
   return false;
 }
 
-void Mec16Tool::runWorker() {
+bool Mec16Tool::runWorker() {
   // Each step blocks on the link for its block or reply; none of them spins. The loop
   // ends with the step that ran the closing sequence, and never looks at the mode word
   // after that: a new operation may already own it.
@@ -161,7 +177,7 @@ void Mec16Tool::runWorker() {
     } else if (current == mode::kWriteMain) {
       ended = stepWrite();
     }
-    if (ended) return;
+    if (ended) return succeeded_;
   }
 }
 

@@ -30,18 +30,20 @@ class Mec16Tool {
  public:
   Mec16Tool(FtBus& bus, Mec16View& view, Mec16Bounds bounds = {});
 
-  // Button handlers (user-interface thread).
-  void connectionCheck();                 // "Проверка отклика от MEC16"
+  // Button handlers (user-interface thread). The check and the erase return their result:
+  // true when they ended with the success outcome.
+  bool connectionCheck();                 // "Проверка отклика от MEC16"
   void help();                            // "HELP"
   bool startRead(bool withInfo);          // true: the worker must run the read stream
-  void erase(bool withInfo);              // the whole erase, on the calling thread
+  bool erase(bool withInfo);              // the whole erase, on the calling thread
   bool startWrite(bool infoBoxChecked);   // true: the worker must run the write stream
   // "СТОП или ВЫХОД": true when idle (the window may leave); during an operation it raises
   // the stop request instead.
   bool exitOrStop();
 
   // The worker: runs the stream the mode word names until that stream's closing sequence.
-  void runWorker();
+  // True when the stream ended with the success outcome.
+  bool runWorker();
 
   const ModeWord& modeWord() const { return mode_; }
   std::string fileName() const { return fileName_; }
@@ -58,7 +60,12 @@ class Mec16Tool {
                    const char* lostLine);
   void releaseSequence(const char* lost1, const char* lost2, const char* lost3);
   void closingSequence();
+  // Sends the outcome signal and keeps it as the operation's result.
+  void signalOutcome(bool success);
   void failedStart();
+  // Ends a start whose file was not chosen or could not be opened: the line, 'O', the link
+  // closed, idle again. Always false, for the handler to return.
+  bool abandonStart(const char* line);
   bool idAllOnes() const;
   void send(std::uint8_t command);
 
@@ -82,6 +89,7 @@ class Mec16Tool {
   Blocks blocks_ = Blocks::kMainOnly;
   int blockCounter_ = 0;
   bool fault_ = false;  // the operation result: false "all_ok", true "fault"
+  bool succeeded_ = false;  // the outcome signalled last; false until one is
   bool fileWriteFailed_ = false;
 };
 

@@ -34,6 +34,7 @@ bool receiveOne(LinkState& link, SteadyClock::duration bound) {
 bool Mec16Tool::startWrite(bool infoBoxChecked) {
   if (!mode_.idle()) return false;
   fault_ = false;
+  succeeded_ = false;
   stop_ = false;
   mode_.set(mode::kWriteMain);
   view_.setGaugeColor(0, colors::kRed);
@@ -45,23 +46,9 @@ bool Mec16Tool::startWrite(bool infoBoxChecked) {
   }
 
   const auto chosen = view_.chooseFile(openDialog());
-  if (!chosen) {
-    view_.logLine(text::kWriteCancelled);
-    sendOutcome(link_, false);
-    view_.logLine(text::kPortClosed);
-    CloseAdapterLink(link_);
-    mode_.set(kModeNone);
-    return false;
-  }
+  if (!chosen) return abandonStart(text::kWriteCancelled);
   fileName_ = *chosen;
-  if (!file_.openExisting(fileName_)) {
-    view_.logLine(text::kOpenFailed);
-    sendOutcome(link_, false);
-    view_.logLine(text::kPortClosed);
-    CloseAdapterLink(link_);
-    mode_.set(kModeNone);
-    return false;
-  }
+  if (!file_.openExisting(fileName_)) return abandonStart(text::kOpenFailed);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine(text::kWritingFrom);
   view_.logLine(fileName_);
@@ -102,7 +89,7 @@ bool Mec16Tool::startWrite(bool infoBoxChecked) {
 void Mec16Tool::endWriteUnacknowledged() {
   view_.logLine(text::lost::kW103);
   send(kEndStream);
-  sendOutcome(link_, false);
+  signalOutcome(false);
   CloseAdapterLink(link_);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine("");
@@ -125,7 +112,7 @@ bool Mec16Tool::finishWriteEarly(bool fileError) {
   if (!acknowledged) view_.logLine(text::lost::kW102);
   send(kEndStream);
   releaseSequence(text::lost::kW104, text::lost::kW105, text::lost::kW106);
-  sendOutcome(link_, acknowledged && !fileError);
+  signalOutcome(acknowledged && !fileError);
   CloseAdapterLink(link_);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine("");
@@ -159,7 +146,7 @@ bool Mec16Tool::stepWrite() {
     send(kEndStream);
     view_.logLine(text::kWriteDone);
     releaseSequence(text::lost::kW104, text::lost::kW105, text::lost::kW106);
-    sendOutcome(link_, true);
+    signalOutcome(true);
     send(kRelease);
     closingSequence();
     return true;
