@@ -50,7 +50,7 @@ class ToolView : public LogSink {
   virtual void setStartButtonsEnabled(bool enabled) = 0;
   // Shows the dialog (user-interface thread only). The file name when the user confirmed
   // one (the dialog's can-close notification came), nothing when they cancelled.
-  virtual std::optional<std::string> chooseFile(const FileDialogSpec& spec) = 0;
+  virtual std::optional<std::string> chooseFile(const FileDialogSpec& request) = 0;
   // An error message box with an OK button (user-interface thread only).
   virtual void showErrorBox(const std::string& text) = 0;
 };

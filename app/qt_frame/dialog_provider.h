@@ -15,7 +15,7 @@ class DialogProvider {
  public:
   virtual ~DialogProvider() = default;
   // Shows a save or open dialog; the chosen file name, or nothing when cancelled.
-  virtual std::optional<std::string> chooseFile(const FileDialogSpec& spec, QWidget* parent) = 0;
+  virtual std::optional<std::string> chooseFile(const FileDialogSpec& request, QWidget* parent) = 0;
   // A message box with an error icon and an OK button.
   virtual void showError(const std::string& text, QWidget* parent) = 0;
   // A plain message box with an OK button.

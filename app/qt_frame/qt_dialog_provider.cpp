@@ -5,18 +5,18 @@
 
 namespace tarvex {
 
-std::optional<std::string> QtDialogProvider::chooseFile(const FileDialogSpec& spec,
+std::optional<std::string> QtDialogProvider::chooseFile(const FileDialogSpec& request,
                                                         QWidget* parent) {
-  const bool save = spec.kind == FileDialogSpec::Kind::kSave;
-  QFileDialog dialog(parent, QString::fromStdString(spec.title));
+  const bool save = request.kind == FileDialogSpec::Kind::kSave;
+  QFileDialog dialog(parent, QString::fromStdString(request.title));
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   // Save asks before overwriting (QFileDialog's default); open takes existing files only.
   dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-  dialog.setNameFilter(QString::fromStdString(qtFilterFromPairs(spec.filter)));
-  if (!spec.defaultExtension.empty()) {
-    dialog.setDefaultSuffix(QString::fromStdString(spec.defaultExtension));
+  dialog.setNameFilter(QString::fromStdString(qtFilterFromPairs(request.filter)));
+  if (!request.defaultExtension.empty()) {
+    dialog.setDefaultSuffix(QString::fromStdString(request.defaultExtension));
   }
-  if (!spec.defaultName.empty()) dialog.selectFile(QString::fromStdString(spec.defaultName));
+  if (!request.defaultName.empty()) dialog.selectFile(QString::fromStdString(request.defaultName));
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;

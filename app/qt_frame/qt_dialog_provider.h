@@ -10,7 +10,7 @@ inline constexpr const char* kApplicationTitle = "Tarvex";
 
 class QtDialogProvider final : public DialogProvider {
  public:
-  std::optional<std::string> chooseFile(const FileDialogSpec& spec, QWidget* parent) override;
+  std::optional<std::string> chooseFile(const FileDialogSpec& request, QWidget* parent) override;
   void showError(const std::string& text, QWidget* parent) override;
   void showMessage(const std::string& text, QWidget* parent) override;
 };

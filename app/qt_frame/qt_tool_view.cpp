@@ -53,16 +53,16 @@ void QtToolView::setStartButtonsEnabled(bool enabled) {
   });
 }
 
-std::optional<std::string> QtToolView::chooseFile(const FileDialogSpec& spec) {
+std::optional<std::string> QtToolView::chooseFile(const FileDialogSpec& request) {
   std::optional<std::string> chosen;
-  handOver_.callAndWait([this, &spec, &chosen] { chosen = chooseFileNow(spec); });
+  handOver_.callAndWait([this, &request, &chosen] { chosen = chooseFileNow(request); });
   return chosen;
 }
 
-std::optional<std::string> QtToolView::chooseFileNow(const FileDialogSpec& spec) {
+std::optional<std::string> QtToolView::chooseFileNow(const FileDialogSpec& request) {
   fileChosen_ = false;
-  auto name = context_.dialogs.chooseFile(spec, this);
-  if (name) dialogCanClose(spec.kind);
+  auto name = context_.dialogs.chooseFile(request, this);
+  if (name) dialogCanClose(request.kind);
   // Only a name the can-close notification confirmed counts as chosen.
   if (!fileChosen_ || !name) return std::nullopt;
   return name;

@@ -33,7 +33,7 @@ class QtToolView : public QWidget, public ToolView {
   void setGaugeColor(int gauge, Rgb color) override;
   void setStartButtonsEnabled(bool enabled) override;
   // Shown on the user-interface thread; a worker calling it waits for the answer.
-  std::optional<std::string> chooseFile(const FileDialogSpec& spec) override;
+  std::optional<std::string> chooseFile(const FileDialogSpec& request) override;
   void showErrorBox(const std::string& text) override;
 
   LogMemo* logMemo() const { return log_; }
@@ -63,7 +63,7 @@ class QtToolView : public QWidget, public ToolView {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  std::optional<std::string> chooseFileNow(const FileDialogSpec& spec);
+  std::optional<std::string> chooseFileNow(const FileDialogSpec& request);
 
   AppContext& context_;
   LogMemo* log_ = nullptr;

@@ -46,9 +46,9 @@ class RecordingView : public ToolView {
     std::lock_guard lock(mutex_);
     buttonStates_.push_back(enabled);
   }
-  std::optional<std::string> chooseFile(const FileDialogSpec& spec) override {
+  std::optional<std::string> chooseFile(const FileDialogSpec& request) override {
     std::lock_guard lock(mutex_);
-    dialogs_.push_back(spec);
+    dialogs_.push_back(request);
     if (answers_.empty()) return std::nullopt;
     auto answer = answers_.front();
     answers_.pop_front();

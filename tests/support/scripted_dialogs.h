@@ -19,9 +19,9 @@ class ScriptedDialogs final : public DialogProvider {
     answers_.push_back(std::move(answer));
   }
 
-  std::optional<std::string> chooseFile(const FileDialogSpec& spec, QWidget*) override {
+  std::optional<std::string> chooseFile(const FileDialogSpec& request, QWidget*) override {
     std::lock_guard lock(mutex_);
-    shown_.push_back(spec);
+    shown_.push_back(request);
     if (answers_.empty()) return std::nullopt;
     auto answer = answers_.front();
     answers_.pop_front();

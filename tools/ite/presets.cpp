@@ -180,16 +180,16 @@ PresetList loadPresetList(const std::string& path) {
 
 PresetOutcome applyPreset(std::string_view line, PinAssignments& pins) {
   for (const int box : kPresetKeyOrder) {
-    const PinBox& spec = kPinBoxes[box];
-    const KeyValue found = findValue(line, spec.presetKey);
+    const PinBox& pinBox = kPinBoxes[box];
+    const KeyValue found = findValue(line, pinBox.presetKey);
     if (found.kind == KeyValue::kMissing) {
       return {PresetStatus::kKeyMissing,
-              ite_text::kNotFoundPrefix + std::string(spec.signalName) + ite_text::kMessageEnd};
+              ite_text::kNotFoundPrefix + std::string(pinBox.signalName) + ite_text::kMessageEnd};
     }
-    if (found.kind != KeyValue::kNumber) return badValue(found, spec.presetKey);
+    if (found.kind != KeyValue::kNumber) return badValue(found, pinBox.presetKey);
     if (found.value < 1 || found.value > kHighestPin) {
       return {PresetStatus::kWrongPin,
-              ite_text::kWrongPinPrefix + std::string(spec.signalName) + ite_text::kMessageEnd};
+              ite_text::kWrongPinPrefix + std::string(pinBox.signalName) + ite_text::kMessageEnd};
     }
     pins[box] = found.value;
   }

@@ -120,9 +120,9 @@ QGroupBox* TITE_FORM::buildPinGroup() {
   auto* grid = new QGridLayout(group);
   constexpr int kRowsPerColumn = 8;
   for (int i = 0; i < kPinBoxCount; ++i) {
-    const PinBox& spec = kPinBoxes[i];
-    auto* label = new QLabel(qs(spec.label), group);
-    label->setStyleSheet(QStringLiteral("color: %1;").arg(cssColor(spec.labelColor)));
+    const PinBox& pinBox = kPinBoxes[i];
+    auto* label = new QLabel(qs(pinBox.label), group);
+    label->setStyleSheet(QStringLiteral("color: %1;").arg(cssColor(pinBox.labelColor)));
     PinLabel[i] = label;
 
     auto* box = new QComboBox(group);

@@ -28,8 +28,8 @@ class TMEC16_Form::View final : public mec16::Mec16View {
   void setGaugeProgress(int g, int progress) override { form_.setGaugeProgress(g, progress); }
   void setGaugeColor(int g, Rgb color) override { form_.setGaugeColor(g, color); }
   void setStartButtonsEnabled(bool enabled) override { form_.setStartButtonsEnabled(enabled); }
-  std::optional<std::string> chooseFile(const FileDialogSpec& spec) override {
-    return form_.chooseFile(spec);
+  std::optional<std::string> chooseFile(const FileDialogSpec& request) override {
+    return form_.chooseFile(request);
   }
   void showErrorBox(const std::string& message) override { form_.showErrorBox(message); }
   void setIndicator(Indicator which, Rgb color) override { form_.paintIndicator(which, color); }
