@@ -32,7 +32,7 @@ std::string upperHex(std::uint32_t value) {
   return digits;
 }
 
-enum class Outcome { kNextDevice, kEnd };
+enum class Outcome { kNextDevice, kFound, kWrongFirmware };
 
 // One device, already open: configure, ask for the tag, report. Ends the test once three
 // bytes came back, whatever they were; the device is closed on every way out.
@@ -68,11 +68,12 @@ Outcome testDevice(FtDevice& dev, std::uint32_t index, LogSink& log) {
       logStatus(log, text::kTimeouts0, dev.setTimeouts(0, 0));
       logStatus(log, text::kLatency2, dev.setLatencyTimer(kTestLatencyMs));
       log.logLine(text::kReconfigured);
-    } else {
-      log.logLine(text::kWrongFirmware);
+      dev.close();
+      return Outcome::kFound;
     }
+    log.logLine(text::kWrongFirmware);
     dev.close();
-    return Outcome::kEnd;
+    return Outcome::kWrongFirmware;
   }
 
   log.logLine(text::kNoThreeBytes);
@@ -82,17 +83,17 @@ Outcome testDevice(FtDevice& dev, std::uint32_t index, LogSink& log) {
 
 }  // namespace
 
-void runConnectionTest(FtBus& bus, LogSink& log) {
+bool runConnectionTest(FtBus& bus, LogSink& log) {
   log.logLine("");
 
   std::uint32_t count = 0;
   if (bus.createDeviceInfoList(&count) != FT_OK) {
     log.logLine(text::kNoList);
-    return;
+    return false;
   }
   if (count == 0) {
     log.logLine(text::kNoPorts);
-    return;
+    return false;
   }
   log.logLine(text::kPortCount + std::to_string(count));
 
@@ -104,9 +105,11 @@ void runConnectionTest(FtBus& bus, LogSink& log) {
       log.logLine(text::kOpenFailed + std::to_string(n));
       continue;
     }
-    if (testDevice(*dev, index, log) == Outcome::kEnd) return;
+    const Outcome outcome = testDevice(*dev, index, log);
+    if (outcome != Outcome::kNextDevice) return outcome == Outcome::kFound;
   }
   log.logLine(text::kNobodyAnswered);
+  return false;
 }
 
 }  // namespace tarvex

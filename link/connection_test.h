@@ -9,7 +9,8 @@
 namespace tarvex {
 
 // Logs one report, starting with an empty line so reports stay apart in an appended log.
-void runConnectionTest(FtBus& bus, LogSink& log);
+// True when an adapter answered with the expected firmware tag.
+bool runConnectionTest(FtBus& bus, LogSink& log);
 
 namespace connection_test_text {
 inline constexpr const char* kNoList = "FT_CreateDeviceInfoList != FT_OK";

@@ -40,9 +40,9 @@ std::span<const std::uint8_t, kImageSize> EdidTool::image() const {
 
 void EdidTool::exit() { view_.clearLog(); }
 
-void EdidTool::read() {
+bool EdidTool::read() {
   view_.clearLog();
-  if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return;
+  if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return false;
 
   view_.logLine(msg::kReading);
   if (!sendBytes(link_, {cmd::kEeprom, cmd::kRead})) return failAndClose(msg::kLinkLost);
@@ -73,21 +73,21 @@ void EdidTool::read() {
   view_.logLine("");
   sendOutcome(link_, true);
   CloseAdapterLink(link_);
-  saveImage();
+  return saveImage();
 }
 
-void EdidTool::saveImage() {
+bool EdidTool::saveImage() {
   const auto chosen = view_.chooseFile(saveDialog());
   if (!chosen) {
     view_.logLine(msg::kSaveInterrupted);
-    return;
+    return false;
   }
   fileName_ = *chosen;
   ImageFile file;
   if (!file.createAlways(fileName_)) {
     view_.showErrorBox(dialog_text::kCreateFailed);
     view_.logLine("");
-    return;
+    return false;
   }
   view_.logLine(msg::kSaveFile);
   view_.logLine(fileName_);
@@ -98,22 +98,23 @@ void EdidTool::saveImage() {
     view_.logLine(msg::kFileNotSaved);
     view_.showErrorBox(msg::kFileWriteBox);
   }
+  return stored;
 }
 
-void EdidTool::write() {
+bool EdidTool::write() {
   view_.clearLog();
-  if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return;
+  if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return false;
 
   const auto chosen = view_.chooseFile(openDialog());
   if (!chosen) {
     view_.logLine(msg::kWriteInterrupted);
     CloseAdapterLink(link_);
-    return;
+    return false;
   }
   fileName_ = *chosen;
   if (!loadImage()) {
     CloseAdapterLink(link_);
-    return;
+    return false;
   }
 
   if (!sendBytes(link_, {cmd::kEeprom, cmd::kWrite})) return failAndClose(msg::kLinkLost);
@@ -135,10 +136,10 @@ void EdidTool::write() {
     view_.logLine(msg::kWriteDone);
     sendOutcome(link_, true);
     CloseAdapterLink(link_);
-    return;
+    return true;
   }
-  failAndClose(status == kStatusError ? std::string(msg::kWriteError)
-                                      : msg::unexpectedStatus(status[0], status[1]));
+  return failAndClose(status == kStatusError ? std::string(msg::kWriteError)
+                                             : msg::unexpectedStatus(status[0], status[1]));
 }
 
 bool EdidTool::loadImage() {
@@ -187,18 +188,19 @@ StatusLetters EdidTool::statusAt(std::size_t offset) const {
   return {link_.buffer[offset], link_.buffer[offset + 1]};
 }
 
-void EdidTool::endFailed() {
+bool EdidTool::endFailed() {
   sendOutcome(link_, false);
   CloseAdapterLink(link_);
+  return false;
 }
 
-void EdidTool::failAndClose(const std::string& line) {
+bool EdidTool::failAndClose(const std::string& line) {
   view_.logLine(line);
-  endFailed();
+  return endFailed();
 }
 
-void EdidTool::failWaitAndClose(WaitResult result, const std::string& timedOutLine) {
-  failAndClose(result == WaitResult::kTimedOut ? timedOutLine : std::string(msg::kLinkLost));
+bool EdidTool::failWaitAndClose(WaitResult result, const std::string& timedOutLine) {
+  return failAndClose(result == WaitResult::kTimedOut ? timedOutLine : std::string(msg::kLinkLost));
 }
 
 }  // namespace tarvex::edid

@@ -29,10 +29,12 @@ class EdidTool {
  public:
   EdidTool(FtBus& bus, ToolView& view, EdidBounds bounds = {});
 
-  // EDID_READ: read the EEPROM, dump it, then offer to save it.
-  void read();
-  // EDID_WRITE: choose a file and write it into the EEPROM.
-  void write();
+  // EDID_READ: read the EEPROM, dump it, then offer to save it. True when the image was
+  // read and stored in the chosen file.
+  bool read();
+  // EDID_WRITE: choose a file and write it into the EEPROM. True when the EEPROM reported
+  // the write done.
+  bool write();
   // EXIT: the log is cleared before the window is left.
   void exit();
 
@@ -44,11 +46,12 @@ class EdidTool {
  private:
   WaitResult gatherReply(std::size_t offset, std::uint32_t count, SteadyClock::duration bound,
                          std::uint32_t* received);
-  void endFailed();
-  void failAndClose(const std::string& line);
-  void failWaitAndClose(WaitResult result, const std::string& timedOutLine);
+  // These end an operation as failed and return false, for the caller to return.
+  bool endFailed();
+  bool failAndClose(const std::string& line);
+  bool failWaitAndClose(WaitResult result, const std::string& timedOutLine);
   StatusLetters statusAt(std::size_t offset) const;
-  void saveImage();
+  bool saveImage();
   bool loadImage();
 
   FtBus& bus_;

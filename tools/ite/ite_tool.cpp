@@ -66,11 +66,11 @@ void IteTool::report(const PresetOutcome& outcome) {
   }
 }
 
-void IteTool::presetSelected(int item) {
+bool IteTool::presetSelected(int item) {
   selectedPreset_ = item;
   controls_.setOrientationEnabled(false);
   // Item 0 is the prompt (or the missing-file notice): it carries no preset.
-  if (item <= 0 || item >= static_cast<int>(presetItems_.size())) return;
+  if (item <= 0 || item >= static_cast<int>(presetItems_.size())) return false;
 
   // Every preset is taken for a cable plugged pin 1 to pin 1. Checking the box from its
   // unchecked state is a click, so it mirrors once first; the keys then overwrite the boxes.
@@ -82,17 +82,23 @@ void IteTool::presetSelected(int item) {
   const PresetOutcome outcome = applyPreset(presetItems_[item], pins);
   showPins(pins);
   report(outcome);
-  if (outcome.status == PresetStatus::kApplied) controls_.setOrientationEnabled(true);
+  const bool applied = outcome.status == PresetStatus::kApplied;
+  if (applied) controls_.setOrientationEnabled(true);
+  return applied;
 }
 
-void IteTool::orientationClicked() { mirrorSelected(); }
+bool IteTool::orientationClicked() { return mirrorSelected(); }
 
-void IteTool::mirrorSelected() {
-  if (selectedPreset_ < 0 || selectedPreset_ >= static_cast<int>(presetItems_.size())) return;
+bool IteTool::mirrorSelected() {
+  if (selectedPreset_ < 0 || selectedPreset_ >= static_cast<int>(presetItems_.size())) {
+    return false;
+  }
   PinAssignments pins = readPins();
   const PresetOutcome outcome = mirrorPins(presetItems_[selectedPreset_], pins);
-  if (outcome.status == PresetStatus::kApplied) showPins(pins);
+  const bool mirrored = outcome.status == PresetStatus::kApplied;
+  if (mirrored) showPins(pins);
   report(outcome);
+  return mirrored;
 }
 
 void IteTool::setButtons(bool enabled, IteButton except) {
@@ -113,18 +119,18 @@ bool IteTool::attach() {
   return iteRequest(link_, {ite_cmd::kAttach}, bounds_.attach) == ite_cmd::kDone;
 }
 
-void IteTool::sendSettings() {
+bool IteTool::sendSettings() {
   // The button is disabled while a read or write holds the link; opening another link
   // then would take the worker's away.
-  if (!mode_.idle()) return;
+  if (!mode_.idle()) return false;
   view_.logLine(timeStampLine(kStampCurrentTime));
-  if (OpenAdapterLink(bus_, link_params::kIte, link_, view_) != kLinkReady) return;
+  if (OpenAdapterLink(bus_, link_params::kIte, link_, view_) != kLinkReady) return false;
   view_.logLine(ite_text::kSendingSettings);
 
   if (iteRequest(link_, {ite_cmd::kSettings}, bounds_.reply) != ite_cmd::kSettingsReady) {
     view_.logLine(ite_text::kSettingsRefused);
     CloseAdapterLink(link_);
-    return;
+    return false;
   }
   const PinAssignments pins = readPins();
   bool accepted = true;
@@ -147,18 +153,19 @@ void IteTool::sendSettings() {
   if (!accepted) {
     view_.logLine(ite_text::kSettingsProtocol);
     CloseAdapterLink(link_);
-    return;
+    return false;
   }
   view_.logLine(ite_text::kSettingsSent);
   setButtons(true, IteButton::kSetup);
   CloseAdapterLink(link_);
+  return true;
 }
 
-void IteTool::checkConnection() {
-  if (!mode_.idle()) return;
+bool IteTool::checkConnection() {
+  if (!mode_.idle()) return false;
   view_.logLine("");
   view_.logLine(ite_text::kChecking);
-  if (OpenAdapterLink(bus_, link_params::kIte, link_, view_) != kLinkReady) return;
+  if (OpenAdapterLink(bus_, link_params::kIte, link_, view_) != kLinkReady) return false;
   view_.logLine(ite_text::kProgrammerReady);
   view_.logLine("");
   view_.logLine(ite_text::kPlugNow);
@@ -166,6 +173,7 @@ void IteTool::checkConnection() {
   auto fail = [&](const char* code) {
     logChipFailure(ite_text::kNoChipEnglish, code);
     iteSignOff(link_, false, bounds_.drain);
+    return false;
   };
   if (!attach()) return fail("05");
   const auto id1 = iteRegisterRead(link_, ite_reg::kId1, bounds_.reply);
@@ -181,6 +189,7 @@ void IteTool::checkConnection() {
   if (text.find("85") == std::string::npos) return fail("04");
   view_.logLine(text);
   iteSignOff(link_, true, bounds_.drain);
+  return true;
 }
 
 bool IteTool::exitRequested() {
@@ -190,13 +199,15 @@ bool IteTool::exitRequested() {
   return true;
 }
 
-void IteTool::runWorker() {
+bool IteTool::runWorker() {
+  succeeded_ = false;
   const std::string mode = mode_.get();
   if (mode == kModeReadIte) {
     readStream();
   } else if (mode == kModeWriteIte) {
     writeStream();
   }
+  return succeeded_;
 }
 
 void IteTool::failStart() {
@@ -207,6 +218,7 @@ void IteTool::failStart() {
 }
 
 void IteTool::finishStream(bool success) {
+  succeeded_ = success;
   iteSignOff(link_, success, bounds_.drain);
   view_.logLine(timeStampLine(kStampCurrentTime));
   file_.close();

@@ -36,21 +36,23 @@ class IteTool {
   void loadPresets(const std::string& presetsPath);
 
   // A list item was picked: item 0 does nothing but disable the orientation box; any other
-  // applies that preset line to the pin boxes.
-  void presetSelected(int item);
+  // applies that preset line to the pin boxes. True when the whole preset was applied.
+  bool presetSelected(int item);
   // The orientation box was clicked (its check mark has already toggled): mirror the boxes.
-  void orientationClicked();
+  // True when they were mirrored.
+  bool orientationClicked();
 
-  // "Send settings": the 15 assignments to the adapter.
-  void sendSettings();
-  // "Check connection": attach and read the controller's identification.
-  void checkConnection();
+  // "Send settings": the 15 assignments to the adapter. True when all were accepted.
+  bool sendSettings();
+  // "Check connection": attach and read the controller's identification. True when an
+  // IT85xx answered.
+  bool checkConnection();
 
   // "R E A D" and "W R I T E": true when the worker must be started.
   bool startRead();
   bool startWrite();
-  // The worker: runs the operation the mode word names, once.
-  void runWorker();
+  // The worker: runs the operation the mode word names, once. True when it succeeded.
+  bool runWorker();
 
   // EXIT: true when the window may go back to the main window (the tool is idle).
   bool exitRequested();
@@ -63,7 +65,7 @@ class IteTool {
   PinAssignments readPins() const;
   void showPins(const PinAssignments& pins);
   // Mirrors the boxes by the "KB_pins=" of the selected line; reports what went wrong.
-  void mirrorSelected();
+  bool mirrorSelected();
   void report(const PresetOutcome& outcome);
   void setButtons(bool enabled, IteButton except);
   void setAllButtons(bool enabled);
@@ -90,6 +92,7 @@ class IteTool {
   ImageFile file_;
   std::vector<std::string> presetItems_;
   int selectedPreset_ = 0;
+  bool succeeded_ = false;  // the result of the read or write the worker ran last
 };
 
 }  // namespace tarvex

@@ -122,19 +122,21 @@ void Kb90Tool::setMode(const std::string& value) {
   handOver_.notify_all();
 }
 
-void Kb90Tool::runWorker() {
+bool Kb90Tool::runWorker() {
   {
     std::unique_lock lock(handOverMutex_);
     const bool named = handOver_.wait_for(lock, bounds_.workerHandOver, [&] {
       return mode_.is(kModeReading) || mode_.is(kModeWriting);
     });
-    if (!named) return;
+    if (!named) return false;
   }
+  succeeded_ = false;
   if (mode_.is(kModeReading)) {
     runRead();
   } else {
     runWrite();
   }
+  return succeeded_;
 }
 
 bool Kb90Tool::exitClick() {
@@ -151,10 +153,11 @@ void Kb90Tool::failTransfer(const std::string& reason, bool streamOpen) {
   if (streamOpen) sendByte(link_, kEndStream);
   sendOutcome(link_, false);
   logStamp();
-  endTransfer();
+  endTransfer(false);
 }
 
-void Kb90Tool::endTransfer() {
+void Kb90Tool::endTransfer(bool succeeded) {
+  succeeded_ = succeeded;
   const bool reading = pending_ == Pending::kRead;
   CloseAdapterLink(link_);
   image_.close();

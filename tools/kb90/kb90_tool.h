@@ -39,8 +39,10 @@ class Kb90Tool {
   // first command, mode word.
   void beginTransfer();
   // ReadThread_KB90::Execute: waits for the mode word to name a transfer and runs it to
-  // its end. Returns at once with nothing done when no transfer is named in time.
-  void runWorker();
+  // its end. Returns at once with nothing done when no transfer is named in time. True
+  // when the transfer succeeded: the read image stored, or the write verified (or a short
+  // file written whole).
+  bool runWorker();
 
   // EXIT_KB901X: true when the window may be left (the tool is idle); the log is then
   // cleared and the gauge set to 0. Ignored while a transfer runs.
@@ -70,7 +72,7 @@ class Kb90Tool {
   void failTransfer(const std::string& reason, bool streamOpen);
   std::string noAnswerAtBlock() const;
   // The common end: link and file closed, mode word "NONE", buttons enabled.
-  void endTransfer();
+  void endTransfer(bool succeeded);
   void logStamp();
 
   FtBus& bus_;
@@ -88,6 +90,7 @@ class Kb90Tool {
   Pending pending_ = Pending::kNone;
   int blockCounter_ = 0;
   ImageChecksum fileChecksum_;
+  bool succeeded_ = false;  // the result of the transfer the worker ran last
 
   // The hand-over from the click handler to the worker.
   std::mutex handOverMutex_;

@@ -51,7 +51,7 @@ void Kb90Tool::runRead() {
   view_.logLine(stored ? text::kReadDone : text::kFileWriteFailed);
   logStamp();
   sendOutcome(link_, stored);
-  endTransfer();
+  endTransfer(stored);
 }
 
 void Kb90Tool::runWrite() {
@@ -95,7 +95,7 @@ void Kb90Tool::finishShortFile() {
   sendOutcome(link_, true);
   CloseAdapterLink(link_);
   logStamp();
-  endTransfer();
+  endTransfer(true);
 }
 
 void Kb90Tool::verify() {
@@ -155,7 +155,7 @@ void Kb90Tool::verify() {
   }
   sendOutcome(link_, match);
   logStamp();
-  endTransfer();
+  endTransfer(match);
 }
 
 }  // namespace tarvex::kb90

@@ -55,7 +55,7 @@ void KeyboardTool::timerTick() {
   ticks_.signal();
 }
 
-void KeyboardTool::runScan() {
+bool KeyboardTool::runScan() {
   auto requestedAt = SteadyClock::now();
   ScanEnd end = ScanEnd::kNone;
   for (;;) {
@@ -78,6 +78,7 @@ void KeyboardTool::runScan() {
     sendByte(link_, cmd::kNextReply);
   }
   finishScan(end);
+  return end == ScanEnd::kStopped;
 }
 
 KeyboardTool::ScanEnd KeyboardTool::awaitReply(SteadyClock::time_point requestedAt) {

@@ -48,8 +48,9 @@ class KeyboardTool {
   void timerTick();
 
   // The worker's part: runs the scan until it ends, then leaves the tool idle with the link
-  // closed. Started once per successful startScanClick.
-  void runScan();
+  // closed. Started once per successful startScanClick. True when the scan ended because
+  // it was asked to stop; false when the adapter, the link or the timer ended it.
+  bool runScan();
 
   const CellGrid& cells() const { return cells_; }
   const ModeWord& mode() const { return mode_; }
