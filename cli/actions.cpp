@@ -1,0 +1,168 @@
+#include "cli/actions.h"
+
+#include <string>
+
+namespace tarvex::cli {
+namespace {
+
+constexpr ToolEntry kTools[] = {
+    {"adapter", "the adapter itself: is it there, and does it run the expected firmware"},
+    {"edid", "the EDID EEPROM of a laptop panel (256 bytes)"},
+    {"kb90", "ENE KB90xx embedded controllers (128 KiB flash), and the cable wiring help"},
+    {"keyboard", "the keyboard matrix tester"},
+    {"mec16", "Microchip MEC16xx embedded controllers (192 KiB flash and information block)"},
+    {"ite", "ITE IT85xx embedded controllers (128 KiB flash)"},
+};
+
+constexpr unsigned kAdapter = opt::kPort;
+
+constexpr ActionEntry kActions[] = {
+    {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter,
+     "[--port PATH] adapter check",
+     "Walks through the search, set-up and handshake of every attached adapter and reports\n"
+     "each step, as the connection test window does. Fails unless an adapter answers with\n"
+     "the expected firmware.\n"},
+    {"edid", "read", Operation::kEdidRead, true, true, kAdapter,
+     "[--port PATH] edid read FILE [--force]",
+     "Reads the panel's EEPROM, shows it as a hex dump and saves it to FILE.\n"
+     "An existing FILE is refused unless --force is given.\n"},
+    {"edid", "write", Operation::kEdidWrite, true, true, kAdapter,
+     "[--port PATH] edid write FILE",
+     "Writes the first 256 bytes of FILE into the panel's EEPROM (a shorter file leaves the\n"
+     "rest erased, FFh). Fails when the EEPROM does not report the write done.\n"},
+    {"kb90", "read", Operation::kKb90Read, true, true, kAdapter,
+     "[--port PATH] kb90 read FILE [--force]",
+     "Reads the controller's 128 KiB flash into FILE.\n"
+     "An existing FILE is refused unless --force is given.\n"},
+    {"kb90", "write", Operation::kKb90Write, true, true, kAdapter,
+     "[--port PATH] kb90 write FILE",
+     "Writes FILE into the controller's flash and verifies it by sum and CRC-16. Fails when\n"
+     "the flash does not match the file.\n"},
+    {"kb90", "wiring", Operation::kKb90Wiring, false, false,
+     opt::kEntry | opt::kCable | opt::kReversed,
+     "kb90 wiring --entry N --cable PINS [--reversed]",
+     "Tells which cable pins to connect to the adapter's lines A to E for a mainboard of the\n"
+     "KB90xx connection base file. No adapter is needed.\n"
+     "  --entry N     the mainboard: entry N of the base file, counted from 1\n"
+     "  --cable PINS  the cable's pin count: 18, 20, 24, 25, 26, 28, 30 or 32\n"
+     "  --reversed    pin 1 of the cable is not on pin 1 of the keyboard connector\n"},
+    {"keyboard", "scan", Operation::kKeyboardScan, false, true,
+     kAdapter | opt::kSeconds | opt::kNoSound,
+     "[--port PATH] keyboard scan [--seconds S] [--no-sound]",
+     "Scans the keyboard matrix and prints each pin pair as its cell toggles, e.g. \"3-7 red\"\n"
+     "(red: connected once, yellow: again). Runs until Ctrl-C, or for S seconds.\n"
+     "  --seconds S   stop after S seconds\n"
+     "  --no-sound    keep the adapter's buzzer quiet\n"},
+    {"mec16", "check", Operation::kMec16Check, false, true, kAdapter,
+     "[--port PATH] mec16 check",
+     "Identifies the controller and shows its registers and protection status. Fails when\n"
+     "a protection is set or the controller does not answer.\n"},
+    {"mec16", "read", Operation::kMec16Read, true, true, kAdapter | opt::kInfo,
+     "[--port PATH] mec16 read FILE [--info] [--force]",
+     "Reads the 192 KiB main flash block into FILE; with --info the information block too.\n"
+     "Ctrl-C stops the read after the current block (the read then fails).\n"
+     "An existing FILE is refused unless --force is given.\n"},
+    {"mec16", "erase", Operation::kMec16Erase, false, true, kAdapter | opt::kInfo,
+     "[--port PATH] mec16 erase [--info]",
+     "Erases the main flash block; with --info the information block too. Refused (and\n"
+     "failed) when a protection is set.\n"},
+    {"mec16", "write", Operation::kMec16Write, true, true, kAdapter,
+     "[--port PATH] mec16 write FILE",
+     "Writes FILE into the main flash block (erase it first). Refused when a protection is\n"
+     "set.\n"},
+    {"ite", "settings", Operation::kIteSettings, false, true,
+     kAdapter | opt::kPreset | opt::kReversed | opt::kPins,
+     "[--port PATH] ite settings (--preset N [--reversed] | --pins PD0=3,PD1=4,...,KSI5=20)",
+     "Sends the 15 signal-to-pin assignments to the adapter.\n"
+     "  --preset N    entry N of the ITE connection base file, counted from 1\n"
+     "  --reversed    the cable is plugged the other way round (mirrors the preset)\n"
+     "  --pins LIST   all 15 assignments: PD0 to PD7, BUSY, STB, AFD, INIT, SLIN, KSI4 and\n"
+     "                KSI5, each 0 (not connected) or a connector pin 1 to 32\n"},
+    {"ite", "check", Operation::kIteCheck, false, true, kAdapter,
+     "[--port PATH] ite check",
+     "Attaches to the controller and reads its identification. Send the settings first.\n"},
+    {"ite", "read", Operation::kIteRead, true, true, kAdapter,
+     "[--port PATH] ite read FILE [--force]",
+     "Reads the controller's 128 KiB flash into FILE.\n"
+     "An existing FILE is refused unless --force is given.\n"},
+    {"ite", "write", Operation::kIteWrite, true, true, kAdapter,
+     "[--port PATH] ite write FILE",
+     "Erases the controller's flash and writes FILE into it.\n"},
+};
+
+constexpr const char* kCommonOptions =
+    "Common options (they may stand anywhere after the program name):\n"
+    "  --port PATH  use the serial device PATH as the only adapter (a pseudo-terminal\n"
+    "               included); without it every FTDI adapter of this machine is tried\n"
+    "  --force      overwrite an existing FILE\n"
+    "  --help       show help; after a tool or an action, its own\n";
+
+constexpr const char* kOutputs =
+    "The log lines the tool's window would show go to standard output, one per line;\n"
+    "progress and message boxes go to standard error.\n"
+    "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n";
+
+}  // namespace
+
+std::span<const ToolEntry> tools() { return kTools; }
+std::span<const ActionEntry> actions() { return kActions; }
+
+const ToolEntry* findTool(std::string_view name) {
+  for (const ToolEntry& tool : kTools) {
+    if (name == tool.name) return &tool;
+  }
+  return nullptr;
+}
+
+const ActionEntry* findAction(std::string_view tool, std::string_view action) {
+  for (const ActionEntry& entry : kActions) {
+    if (tool == entry.tool && action == entry.action) return &entry;
+  }
+  return nullptr;
+}
+
+std::string programHelp() {
+  std::string text = "Usage: tarvex-cli [--port PATH] TOOL ACTION [FILE] [OPTIONS]\n\n";
+  text += "Runs one operation of the Tarvex service tool without its windows.\n\n";
+  for (const ActionEntry& action : kActions) text += "  tarvex-cli " + std::string(action.synopsis) + "\n";
+  text += "\nTools:\n";
+  for (const ToolEntry& tool : kTools) {
+    std::string name = tool.name;
+    name.resize(10, ' ');
+    text += "  " + name + tool.summary + "\n";
+  }
+  text += "\n";
+  text += kCommonOptions;
+  text += "\n";
+  text += kOutputs;
+  text += "See 'tarvex-cli TOOL --help' and 'man tarvex-cli'.\n";
+  return text;
+}
+
+std::string toolHelp(const ToolEntry& tool) {
+  std::string text = "Usage:\n";
+  for (const ActionEntry& action : kActions) {
+    if (std::string_view(action.tool) == tool.name) {
+      text += "  tarvex-cli " + std::string(action.synopsis) + "\n";
+    }
+  }
+  text += "\n" + std::string(tool.summary) + ".\n\n";
+  for (const ActionEntry& action : kActions) {
+    if (std::string_view(action.tool) != tool.name) continue;
+    text += std::string(action.tool) + " " + action.action + ":\n" + action.help + "\n";
+  }
+  text += kCommonOptions;
+  return text;
+}
+
+std::string actionHelp(const ActionEntry& action) {
+  std::string text = "Usage: tarvex-cli " + std::string(action.synopsis) + "\n\n";
+  text += action.help;
+  text += "\n";
+  text += kCommonOptions;
+  text += "\n";
+  text += kOutputs;
+  return text;
+}
+
+}  // namespace tarvex::cli

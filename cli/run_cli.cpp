@@ -1,0 +1,71 @@
+#include "cli/run_cli.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "cli/command.h"
+#include "cli/runners.h"
+
+namespace tarvex::cli {
+namespace {
+
+// The save dialog asks before overwriting a file; here --force is the answer. Asked
+// before the adapter is touched, so a refused file costs nothing.
+bool existingFileRefused(const Command& command, const CliEnv& env) {
+  if (!savesToFile(command.operation) || command.force) return false;
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(command.file, ec))) return false;
+  *env.err << "tarvex-cli: " << command.file
+           << " already exists; add --force to overwrite it\n";
+  env.err->flush();
+  return true;
+}
+
+}  // namespace
+
+int runCli(const std::vector<std::string>& args, const CliEnv& env) {
+  const ParsedLine parsed = parseCommandLine(args);
+  switch (parsed.kind) {
+    case ParsedLine::Kind::kHelp:
+      *env.out << parsed.text;
+      env.out->flush();
+      return kExitSuccess;
+    case ParsedLine::Kind::kUsageError:
+      *env.err << "tarvex-cli: " << parsed.text << "\n"
+               << "Try 'tarvex-cli --help' for more information.\n";
+      env.err->flush();
+      return kExitUsage;
+    case ParsedLine::Kind::kRun:
+      break;
+  }
+
+  const Command& command = parsed.command;
+  if (existingFileRefused(command, env)) return kExitFailure;
+  switch (command.operation) {
+    case Operation::kAdapterCheck:
+      return runAdapter(command, env);
+    case Operation::kEdidRead:
+    case Operation::kEdidWrite:
+      return runEdid(command, env);
+    case Operation::kKb90Read:
+    case Operation::kKb90Write:
+      return runKb90(command, env);
+    case Operation::kKb90Wiring:
+      return runKb90Wiring(command, env);
+    case Operation::kKeyboardScan:
+      return runKeyboard(command, env);
+    case Operation::kMec16Check:
+    case Operation::kMec16Read:
+    case Operation::kMec16Erase:
+    case Operation::kMec16Write:
+      return runMec16(command, env);
+    case Operation::kIteSettings:
+    case Operation::kIteCheck:
+    case Operation::kIteRead:
+    case Operation::kIteWrite:
+      return runIte(command, env);
+  }
+  return kExitFailure;
+}
+
+}  // namespace tarvex::cli

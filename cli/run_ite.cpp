@@ -1,0 +1,111 @@
+// The ITE tool: the settings from a preset or a pin list, the check, read and write.
+
+#include "cli/run_cli.h"
+#include "cli/runners.h"
+#include "cli/terminal_view.h"
+#include "cli/worker.h"
+#include "tools/ite/ite_messages.h"
+#include "tools/ite/ite_tool.h"
+
+namespace tarvex::cli {
+namespace {
+
+// The window's pin boxes, preset list and orientation box, without the widgets. The boxes
+// start as the window's do: the first one without a selection, the others "NC".
+class IteBoxes final : public IteControls {
+ public:
+  IteBoxes() {
+    pins.fill(0);
+    pins[0] = kNoSelection;
+  }
+  void setButtonEnabled(IteButton, bool) override {}
+  void setPresetItems(const std::vector<std::string>& items, bool missing) override {
+    presetItems = items;
+    fileMissing = missing;
+  }
+  void selectPresetItem(int) override {}
+  int pinIndex(int box) const override { return pins[box]; }
+  void setPinIndex(int box, int index) override {
+    pins[box] = index >= 0 && index <= kHighestPin ? index : kNoSelection;
+  }
+  bool orientationChecked() const override { return checked; }
+  void setOrientationChecked(bool value) override { checked = value; }
+  void setOrientationEnabled(bool) override {}
+
+  PinAssignments pins{};
+  bool checked = true;
+  std::vector<std::string> presetItems;
+  bool fileMissing = false;
+};
+
+// Fills the boxes from the command: a preset picked from the list (then, for a cable
+// plugged the other way, the orientation box clicked), or the pin list as given.
+bool setPins(const Command& command, const CliEnv& env, IteTool& tool, IteBoxes& boxes,
+             TerminalView& view) {
+  if (command.pins) {
+    boxes.pins = *command.pins;
+    return true;
+  }
+  tool.loadPresets(env.itePresetsFile);
+  if (boxes.fileMissing) {
+    view.note(ite_text::kPresetFileMissing);
+    view.note("no ITE connection base file at " + env.itePresetsFile);
+    return false;
+  }
+  // Item 0 of the list is its prompt; the presets follow in file order.
+  const int presets = static_cast<int>(boxes.presetItems.size()) - 1;
+  if (command.preset > presets) {
+    view.note(env.itePresetsFile + " has " + std::to_string(presets) + " presets, not " +
+              std::to_string(command.preset));
+    return false;
+  }
+  if (!tool.presetSelected(command.preset)) return false;
+  if (!command.reversed) return true;
+  boxes.setOrientationChecked(false);
+  return tool.orientationClicked();
+}
+
+// The assignments as --pins takes them, so a run from a preset can be repeated without it.
+std::string pinList(const PinAssignments& pins) {
+  std::string list;
+  for (int box = 0; box < kPinBoxCount; ++box) {
+    std::string key = kPinBoxes[box].presetKey;
+    if (!list.empty()) list += ',';
+    list += key + (pins[box] == kNoSelection ? std::string("-") : std::to_string(pins[box]));
+  }
+  return list;
+}
+
+int runStream(IteTool& tool, bool started, const CliEnv& env, TerminalView& view) {
+  if (!started) return kExitFailure;
+  Worker worker;
+  worker.start([&tool] { return tool.runWorker(); });
+  return supervise(worker, env, view, {}) ? kExitSuccess : kExitFailure;
+}
+
+}  // namespace
+
+int runIte(const Command& command, const CliEnv& env) {
+  const auto bus = env.openBus(command.port);
+  TerminalView view(env, IteTool::kPages);
+  view.answerDialogsWith(command.file);
+  IteBoxes boxes;
+  IteTool tool(*bus, view, boxes, env.bounds.ite);
+
+  switch (command.operation) {
+    case Operation::kIteSettings:
+      if (!setPins(command, env, tool, boxes, view)) return kExitFailure;
+      view.note("pins " + pinList(boxes.pins));
+      return tool.sendSettings() ? kExitSuccess : kExitFailure;
+    case Operation::kIteCheck:
+      return tool.checkConnection() ? kExitSuccess : kExitFailure;
+    case Operation::kIteRead:
+      return runStream(tool, tool.startRead(), env, view);
+    case Operation::kIteWrite:
+      return runStream(tool, tool.startWrite(), env, view);
+    default:
+      return kExitFailure;
+  }
+}
+
+}  // namespace tarvex::cli

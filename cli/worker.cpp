@@ -1,0 +1,53 @@
+#include "cli/worker.h"
+
+namespace tarvex::cli {
+
+Worker::~Worker() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void Worker::start(std::function<bool()> body) {
+  thread_ = std::thread([this, body = std::move(body)] {
+    const bool result = body();
+    std::lock_guard lock(mutex_);
+    result_ = result;
+    finished_ = true;
+    done_.notify_all();
+  });
+}
+
+bool Worker::waitFor(std::chrono::milliseconds bound) {
+  std::unique_lock lock(mutex_);
+  return done_.wait_for(lock, bound, [this] { return finished_; });
+}
+
+bool Worker::join() {
+  if (!thread_.joinable()) return false;
+  thread_.join();
+  std::lock_guard lock(mutex_);
+  return result_;
+}
+
+bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supervision& what) {
+  bool stopped = false;
+  bool toldUnstoppable = false;
+  const auto period = what.tick ? what.tickPeriod : std::chrono::milliseconds(100);
+  while (worker.started()) {
+    // Looked at before each wait, so a Ctrl-C that came before the worker started counts.
+    const bool interrupted = env.interrupted && env.interrupted->load();
+    const bool timeUp = what.stopAt && std::chrono::steady_clock::now() >= *what.stopAt;
+    if ((interrupted || timeUp) && what.stop && !stopped) {
+      what.stop();
+      stopped = true;
+    } else if (interrupted && !what.stop && !toldUnstoppable) {
+      view.note("this operation cannot stop part-way without leaving the chip half done; "
+                "it goes on to its end (Ctrl-C again ends the program at once)");
+      toldUnstoppable = true;
+    }
+    if (worker.waitFor(period)) break;
+    if (what.tick) what.tick();
+  }
+  return worker.join();
+}
+
+}  // namespace tarvex::cli

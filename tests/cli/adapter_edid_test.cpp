@@ -1,0 +1,124 @@
+// The adapter check and the EDID tool through the command line: the window's lines on
+// standard output, the exit status following the operation's result, and image files
+// refused, read and written as the window's dialogs would have them.
+
+#include <gtest/gtest.h>
+
+#include "cli_bench.h"
+#include "emulator/eeprom/demo_panel.h"
+#include "emulator/eeprom/panel_eeprom.h"
+#include "link/connection_test.h"
+#include "tests/support/recording_log.h"
+
+namespace tarvex::cli::test {
+namespace {
+
+class AdapterCheckTest : public CliBench {};
+
+TEST_F(AdapterCheckTest, PrintsTheConnectionTestsReportAndItsVerdict) {
+  bus_.attach(emu::tags::v41());
+  tarvex::test::RecordingLog report;
+  ASSERT_TRUE(runConnectionTest(bus_, report));
+
+  EXPECT_EQ(run({"adapter", "check", "--port", "/dev/ttyUSB7"}), kExitSuccess);
+  // The same lines, less the empty one that opens the report in an appended log.
+  Lines expected = report.lines();
+  ASSERT_EQ(expected.front(), "");
+  expected.erase(expected.begin());
+  EXPECT_EQ(outLines(), expected);
+  EXPECT_EQ(requestedPort_, "/dev/ttyUSB7");
+}
+
+TEST_F(AdapterCheckTest, FailsWithoutAnAdapterOrWithTheWrongFirmware) {
+  EXPECT_EQ(run({"adapter", "check"}), kExitFailure);
+  EXPECT_EQ(outLines(), Lines{"VCOM порты не найдены!"});
+  EXPECT_EQ(requestedPort_, std::nullopt);
+
+  bus_.attach(emu::tags::v42());
+  EXPECT_EQ(run({"adapter", "check"}), kExitFailure);
+  EXPECT_EQ(outLines().back(), "Программатор найден, НО версия ПО неверная. Закрыли порт и вышли.");
+
+  bus_.detachAll();
+  bus_.attach(std::vector<std::uint8_t>{});  // a device that never answers
+  EXPECT_EQ(run({"adapter", "check"}), kExitFailure);
+  EXPECT_EQ(outLines().back(), "Перебрали все порты, нам никто не ответил");
+}
+
+class EdidTest : public CliBench {
+ protected:
+  void SetUp() override {
+    CliBench::SetUp();
+    adapter_->addHandler(eeprom_);
+  }
+  Bytes eepromBytes() const {
+    const auto c = eeprom_->contents();
+    return Bytes(c.begin(), c.end());
+  }
+
+  std::shared_ptr<emu::EmulatedAdapter> adapter_ = bus_.attach(emu::tags::v41());
+  std::shared_ptr<emu::PanelEeprom> eeprom_ =
+      std::make_shared<emu::PanelEeprom>(emu::demoPanelEeprom(), 7);
+};
+
+TEST_F(EdidTest, ReadSavesTheImageAndPrintsTheDump) {
+  const std::string file = path("panel.bin");
+  EXPECT_EQ(run({"edid", "read", file}), kExitSuccess) << err();
+  EXPECT_EQ(readFile(file), eepromBytes());
+  const Lines lines = outLines();
+  ASSERT_GE(lines.size(), 4u);
+  EXPECT_EQ(lines[lines.size() - 2], "Save the file: ");
+  EXPECT_EQ(lines.back(), file);
+  EXPECT_TRUE(outHas("Reading from the EEPROM is completed successfully."));
+  EXPECT_EQ(lastOutcome(adapter_->lastOpenReceived()), 'I');
+}
+
+TEST_F(EdidTest, AnExistingFileIsOnlyOverwrittenWithForce) {
+  const std::string file = path("keep.bin");
+  writeFile(file, {1, 2, 3});
+  EXPECT_EQ(run({"edid", "read", file}), kExitFailure);
+  EXPECT_NE(err().find("already exists"), std::string::npos);
+  // Refused before the adapter was touched.
+  EXPECT_EQ(busesOpened_, 0);
+  EXPECT_EQ(adapter_->openCount(), 0u);
+  EXPECT_EQ(readFile(file), (Bytes{1, 2, 3}));
+
+  EXPECT_EQ(run({"--force", "edid", "read", file}), kExitSuccess) << err();
+  EXPECT_EQ(readFile(file), eepromBytes());
+}
+
+TEST_F(EdidTest, ReadFailuresEndWithStatusOne) {
+  eeprom_->setPanelPresent(false);
+  EXPECT_EQ(run({"edid", "read", path("none.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas("EEPROM does not respond, check the connection !!!"));
+  EXPECT_FALSE(std::filesystem::exists(path("none.bin")));
+
+  // A file that cannot be created: the window's message box goes to standard error.
+  eeprom_->setPanelPresent(true);
+  EXPECT_EQ(run({"edid", "read", path("no/such/dir.bin")}), kExitFailure);
+  EXPECT_NE(err().find("Ошибка создания файла."), std::string::npos);
+}
+
+TEST_F(EdidTest, WriteTakesTheFileIntoTheEeprom) {
+  const Bytes image = randomBytes(256, 3);
+  writeFile(path("new.bin"), image);
+  EXPECT_EQ(run({"edid", "write", path("new.bin")}), kExitSuccess) << err();
+  EXPECT_EQ(eepromBytes(), image);
+  EXPECT_EQ(outLines().back(), "Writing data to EEPROM is completed successfully.");
+}
+
+TEST_F(EdidTest, WriteFailuresEndWithStatusOne) {
+  const Bytes before = eepromBytes();
+  EXPECT_EQ(run({"edid", "write", path("missing.bin")}), kExitFailure);
+  EXPECT_NE(err().find("Ошибка открытия файла."), std::string::npos);
+  // Nothing but the handshake reached the adapter.
+  EXPECT_EQ(adapter_->lastOpenReceived(), (Bytes{'B'}));
+
+  writeFile(path("new.bin"), randomBytes(256, 4));
+  eeprom_->setWriteProtected(true);
+  EXPECT_EQ(run({"edid", "write", path("new.bin")}), kExitFailure);
+  EXPECT_EQ(lastOutcome(adapter_->lastOpenReceived()), 'O');
+  EXPECT_EQ(eepromBytes(), before);
+}
+
+}  // namespace
+}  // namespace tarvex::cli::test

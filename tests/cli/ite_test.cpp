@@ -1,0 +1,99 @@
+// The ITE tool through the command line: the settings from a preset (mirrored for a cable
+// plugged the other way) or from a pin list, the check, and the flash read and write.
+
+#include <gtest/gtest.h>
+
+#include "cli_bench.h"
+#include "emulator/ite/it85_board.h"
+#include "tools/ite/ite_messages.h"
+
+namespace tarvex::cli::test {
+namespace {
+
+using Board = emu::It85Board;
+
+constexpr std::size_t kFlash = 128 * 1024;
+
+// PD0..PD7, STB, AFD, INIT, SLIN, BUSY, KSI4, KSI5, as the board model lists them.
+const Board::Wiring kWiring{3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 15, 14, 11, 16, 17};
+const char* const kPresets =
+    "Board one PD0=3 PD1=4 PD2=5 PD3=6 PD4=7 PD5=8 PD6=9 PD7=10 BUSY=11 STB=12 AFD=13 "
+    "INIT=15 SLIN=14 KSI4=16 KSI5=17 KB_pins=30\n"
+    "Board two PD0=3 PD1=4 KB_pins=30\n";
+
+Board::Assignments held(const Board::Wiring& wiring) {
+  Board::Assignments out;
+  for (std::size_t i = 0; i < wiring.size(); ++i) out[i] = wiring[i];
+  return out;
+}
+
+class IteTest : public CliBench {
+ protected:
+  void SetUp() override {
+    CliBench::SetUp();
+    adapter_->addHandler(board_);
+    writeText(env_.itePresetsFile, kPresets);
+  }
+
+  std::shared_ptr<emu::EmulatedAdapter> adapter_ = bus_.attach(emu::tags::ite());
+  std::shared_ptr<Board> board_ = std::make_shared<Board>(kWiring);
+};
+
+TEST_F(IteTest, SettingsFromAPresetStraightOrReversed) {
+  EXPECT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
+  EXPECT_EQ(board_->assignments(), held(kWiring));
+  EXPECT_TRUE(outHas(ite_text::kSettingsSent));
+  EXPECT_NE(err().find("PD0=3,PD1=4,"), std::string::npos);
+  EXPECT_EQ(run({"ite", "check"}), kExitSuccess) << err();
+
+  const Board::Wiring mirrored = Board::mirrored(kWiring, 30);
+  EXPECT_EQ(run({"ite", "settings", "--preset", "1", "--reversed"}), kExitSuccess) << err();
+  EXPECT_EQ(board_->assignments(), held(mirrored));
+  // The board is still wired straight: the controller cannot be reached.
+  EXPECT_EQ(run({"ite", "check"}), kExitFailure);
+  board_->setWiring(mirrored);
+  EXPECT_EQ(run({"ite", "check"}), kExitSuccess) << err();
+}
+
+TEST_F(IteTest, SettingsFromAPinList) {
+  const std::string pins =
+      "PD0=3,PD1=4,PD2=5,PD3=6,PD4=7,PD5=8,PD6=9,PD7=10,STB=12,AFD=13,INIT=15,SLIN=14,"
+      "BUSY=11,KSI4=16,KSI5=0";
+  EXPECT_EQ(run({"ite", "settings", "--pins", pins}), kExitSuccess) << err();
+  Board::Assignments expected = held(kWiring);
+  expected[Board::kKsi5] = 0;  // not connected
+  EXPECT_EQ(board_->assignments(), expected);
+}
+
+TEST_F(IteTest, APresetThatCannotBeAppliedSendsNothing) {
+  EXPECT_EQ(run({"ite", "settings", "--preset", "2"}), kExitFailure);
+  EXPECT_TRUE(outHas("Not found information on PD2 !"));
+  EXPECT_EQ(run({"ite", "settings", "--preset", "3"}), kExitFailure);
+  EXPECT_NE(err().find("has 2 presets"), std::string::npos);
+  std::filesystem::remove(env_.itePresetsFile);
+  EXPECT_EQ(run({"ite", "settings", "--preset", "1"}), kExitFailure);
+  EXPECT_NE(err().find(ite_text::kPresetFileMissing), std::string::npos);
+  EXPECT_EQ(adapter_->openCount(), 0u);
+}
+
+TEST_F(IteTest, ReadAndWriteTheFlash) {
+  ASSERT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
+  const Bytes flash = randomBytes(kFlash, 8);
+  board_->setFlash(flash);
+  EXPECT_EQ(run({"ite", "read", path("ite.bin")}), kExitSuccess) << err();
+  EXPECT_EQ(readFile(path("ite.bin")), flash);
+
+  Bytes image(kFlash, 0xFF);
+  for (std::size_t i = 0; i < 3000; ++i) image[i * 37] = static_cast<std::uint8_t>(i);
+  writeFile(path("new.bin"), image);
+  EXPECT_EQ(run({"ite", "write", path("new.bin")}), kExitSuccess) << err();
+  EXPECT_EQ(board_->flash(), image);
+  EXPECT_TRUE(outHas(ite_text::kWriteDone));
+
+  board_->setFaults({.badPageStatusAt = 9});
+  EXPECT_EQ(run({"--force", "ite", "read", path("ite.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas(std::string(ite_text::kBadBlock) + "9"));
+}
+
+}  // namespace
+}  // namespace tarvex::cli::test

@@ -1,0 +1,111 @@
+// The KB90xx tool through the command line: read and write with their worker, progress on
+// standard error, a verification that does not match ending as a failure, and the wiring
+// help from the base file.
+
+#include <gtest/gtest.h>
+
+#include "cli_bench.h"
+#include "emulator/kb90/kb90_controller.h"
+
+namespace tarvex::cli::test {
+namespace {
+
+constexpr std::size_t kFlash = 128 * 1024;
+
+class Kb90Test : public CliBench {
+ protected:
+  void SetUp() override {
+    CliBench::SetUp();
+    adapter_->addHandler(controller_);
+  }
+  bool errHas(const std::string& text) const { return err().find(text) != std::string::npos; }
+
+  std::shared_ptr<emu::EmulatedAdapter> adapter_ = bus_.attach(emu::tags::v41());
+  std::shared_ptr<emu::Kb90Controller> controller_ = std::make_shared<emu::Kb90Controller>(0x0C);
+};
+
+TEST_F(Kb90Test, ReadStoresTheFlashWithProgress) {
+  const Bytes flash = randomBytes(kFlash, 1);
+  controller_->setFlash(flash);
+  EXPECT_EQ(run({"kb90", "read", path("ec.bin")}), kExitSuccess) << err();
+  EXPECT_EQ(readFile(path("ec.bin")), flash);
+  EXPECT_TRUE(outHas("Reading completed successfully."));
+  EXPECT_TRUE(errHas("reading 50%\n"));
+  EXPECT_TRUE(errHas("reading 100%\n"));
+}
+
+TEST_F(Kb90Test, WriteIsVerifiedAndAMismatchFails) {
+  const Bytes image = randomBytes(kFlash, 2);
+  writeFile(path("fw.bin"), image);
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin")}), kExitSuccess) << err();
+  EXPECT_EQ(controller_->flash(), image);
+  EXPECT_EQ(outLines()[outLines().size() - 2], "Writing and verify is OK !");
+  EXPECT_TRUE(errHas("writing 100%\n"));
+  EXPECT_TRUE(errHas("verifying 100%\n"));
+
+  // A cell that does not take its value: the sums differ, the flash is not what was sent.
+  controller_->setFaults({.stuckCell = 1000});
+  writeFile(path("fw2.bin"), randomBytes(kFlash, 3));
+  EXPECT_EQ(run({"kb90", "write", path("fw2.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas("!!! Data is written incorrectly !!! "));
+  EXPECT_EQ(lastOutcome(adapter_->lastOpenReceived()), 'O');
+}
+
+TEST_F(Kb90Test, AStalledOrMissingControllerFails) {
+  controller_->setFaults({.silentAfterBlocks = 100});
+  EXPECT_EQ(run({"kb90", "read", path("a.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas("No answer from the programmer at block 101 of 512, the operation is interrupted!"));
+
+  controller_->setFaults({.noController = true});
+  EXPECT_EQ(run({"kb90", "read", path("b.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas("No connection to the KB90XX!"));
+
+  bus_.detachAll();
+  EXPECT_EQ(run({"kb90", "write", path("a.bin")}), kExitFailure);
+  EXPECT_EQ(outLines(), Lines{"VCOM port is not found on the machine!"});
+}
+
+TEST_F(Kb90Test, CtrlCDuringATransferLetsItFinish) {
+  const Bytes image = randomBytes(kFlash, 4);
+  writeFile(path("fw.bin"), image);
+  interrupted_ = true;
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin")}), kExitSuccess) << err();
+  EXPECT_EQ(controller_->flash(), image);
+  EXPECT_TRUE(errHas("cannot stop part-way"));
+}
+
+class WiringTest : public CliBench {
+ protected:
+  void SetUp() override {
+    CliBench::SetUp();
+    writeText(env_.kb90BaseFile,
+              "Board A  KSO3=5 KSI4=10 KSI7=13 KSI6=12 KSI5=11\n"
+              "Board B  KSO3=7 KSI4=29 KSI7=22 KSI6=21 KSI5=20\n"
+              "Board C  KSO3=x KSI4=1\n");
+  }
+};
+
+TEST_F(WiringTest, AnswersForAnEntryAndACable) {
+  EXPECT_EQ(run({"kb90", "wiring", "--entry", "1", "--cable", "24"}), kExitSuccess);
+  EXPECT_EQ(outLines(), Lines{"Please connect GND and:  A5 B10 C13 D12 E11"});
+  EXPECT_EQ(run({"kb90", "wiring", "--entry", "1", "--cable", "24", "--reversed"}), kExitSuccess);
+  EXPECT_EQ(outLines(), Lines{"Please connect GND and:  A20 B15 C12 D13 E14"});
+  // Needs no adapter at all.
+  EXPECT_EQ(busesOpened_, 0);
+}
+
+TEST_F(WiringTest, AnEntryWithoutAnAnswerFails) {
+  EXPECT_EQ(run({"kb90", "wiring", "--entry", "2", "--cable", "24"}), kExitFailure);
+  EXPECT_EQ(outLines(), Lines{"Please select big pins FFC!"});
+  EXPECT_EQ(run({"kb90", "wiring", "--entry", "3", "--cable", "24"}), kExitFailure);
+  EXPECT_NE(err().find("'x' is not a valid integer value"), std::string::npos);
+  EXPECT_EQ(run({"kb90", "wiring", "--entry", "4", "--cable", "24"}), kExitFailure);
+  EXPECT_NE(err().find("has 3 entries"), std::string::npos);
+
+  std::filesystem::remove(env_.kb90BaseFile);
+  EXPECT_EQ(run({"kb90", "wiring", "--entry", "1", "--cable", "24"}), kExitFailure);
+  EXPECT_EQ(outLines(), Lines{"Create base of connections KB90XX !"});
+}
+
+}  // namespace
+}  // namespace tarvex::cli::test
