@@ -1,0 +1,238 @@
+#include "tests/reliability/bench.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <fstream>
+#include <iterator>
+
+#include "link/adapter_link.h"
+
+namespace tarvex::reliability {
+namespace {
+
+std::atomic<unsigned> benchCount{0};
+
+}  // namespace
+
+const char* faultName(Fault fault) {
+  switch (fault) {
+    case Fault::kNone:
+      return "none";
+    case Fault::kAbsent:
+      return "absent";
+    case Fault::kWrongFirmware:
+      return "wrong fw";
+    case Fault::kSilentFirst:
+      return "silent 1st";
+    case Fault::kSilentMid:
+      return "silent mid";
+    case Fault::kUnplugMid:
+      return "unplug mid";
+    case Fault::kCorrupt:
+      return "corrupt";
+    case Fault::kBadStatus:
+      return "bad status";
+    case Fault::kSlowReply:
+      return "slow reply";
+    case Fault::kNoFile:
+      return "no file";
+    case Fault::kDiskFull:
+      return "disk full";
+  }
+  return "?";
+}
+
+Bench::Bench(const BenchConfig& config, std::vector<std::uint8_t> tag,
+             std::shared_ptr<emu::CommandHandler> chip)
+    : config_(config),
+      adapter_(bus_.attach(tag)),
+      tap_(std::make_shared<ReplyTap>(std::move(chip))),
+      tag_(std::move(tag)),
+      randomState_(config.seed * 0x9E3779B97F4A7C15ull + 0x2545F4914F6CDD1Dull) {
+  adapter_->addHandler(tap_);
+  dir_ =
+      std::filesystem::temp_directory_path() / ("tarvex_reliability_" + std::to_string(::getpid()) +
+                                                "_" + std::to_string(benchCount.fetch_add(1)));
+  std::filesystem::create_directories(dir_);
+}
+
+Bench::~Bench() {
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+bool Bench::applies(Fault fault) const {
+  switch (fault) {
+    case Fault::kNoFile:
+    case Fault::kDiskFull:
+      return false;
+    default:
+      return true;
+  }
+}
+
+void Bench::arm(const InjectedFault& fault) {
+  fault_ = fault;
+  switch (fault.kind) {
+    case Fault::kNone:
+      break;
+    case Fault::kAbsent:
+      adapter_->unplug();
+      break;
+    case Fault::kWrongFirmware:
+      adapter_->setTag(wrongTag());
+      break;
+    case Fault::kBadStatus:
+      armBadStatus();
+      break;
+    case Fault::kSlowReply:
+      armSlow(fault);
+      break;
+    case Fault::kNoFile:
+      // A read cannot create its file in a folder that is not there; a write cannot open
+      // a file that is not there.
+      image_ = kind() == OpKind::kRead ? scratch("missing/image.bin") : scratch("missing.bin");
+      break;
+    case Fault::kDiskFull:
+      full_ = std::make_unique<DiskFull>(diskRoom());
+      image_ = full_->path();
+      break;
+    default:
+      armLine(fault);
+      break;
+  }
+}
+
+void Bench::armLine(const InjectedFault& fault) {
+  emu::FaultPlan plan;
+  std::uint64_t at = tag_.size();
+  if (fault.inTag) {
+    at = fault.at % tag_.size();
+  } else if (fault.kind != Fault::kSilentFirst) {
+    at += fault.at;
+  }
+  switch (fault.kind) {
+    case Fault::kSilentFirst:
+    case Fault::kSilentMid:
+      plan.stopAfterBytes = at;
+      break;
+    case Fault::kUnplugMid:
+      plan.unplugAfterBytes = at;
+      break;
+    case Fault::kCorrupt:
+      plan.corruptByteAt = at;
+      plan.corruptMask = fault.mask;
+      break;
+    default:
+      break;
+  }
+  adapter_->setFaults(plan);
+}
+
+void Bench::armSlow(const InjectedFault& fault) {
+  tap_->delayReplyAt(fault.at, fault.delay);
+}
+
+std::vector<std::uint8_t> Bench::wrongTag() const {
+  return emu::tags::v42();
+}
+
+bool Bench::claimedSuccess() const {
+  for (const auto& line : successLines()) {
+    if (hasLine(line)) return true;
+  }
+  return outcomeBytesMeaningful() && countSent('I') > 0;
+}
+
+bool Bench::failureNamed() const {
+  if (!errorBoxes().empty()) return true;
+  const std::string linkFailures[] = {link_text::kNoList, link_text::kNoPorts,
+                                      link_text::kUpdateFirmware, link_text::kNotFound,
+                                      link_text::kNotFoundArrow};
+  for (const auto& prefix : linkFailures) {
+    if (hasLineStartingWith(prefix)) return true;
+  }
+  for (const auto& prefix : failurePrefixes()) {
+    if (hasLineStartingWith(prefix)) return true;
+  }
+  return false;
+}
+
+FailureEnd Bench::failureEnd() const {
+  return FailureEnd::kOutcome;
+}
+
+Bytes Bench::sent() const {
+  Bytes all;
+  for (const auto& open : adapter_->receivedPerOpen())
+    all.insert(all.end(), open.begin(), open.end());
+  return all;
+}
+
+bool Bench::hasLine(const std::string& line) const {
+  const auto all = lines();
+  return std::find(all.begin(), all.end(), line) != all.end();
+}
+
+bool Bench::hasLineStartingWith(const std::string& prefix) const {
+  for (const auto& line : lines()) {
+    if (line.rfind(prefix, 0) == 0) return true;
+  }
+  return false;
+}
+
+std::size_t Bench::countSent(std::uint8_t byte) const {
+  const Bytes all = sent();
+  return static_cast<std::size_t>(std::count(all.begin(), all.end(), byte));
+}
+
+bool Bench::fileMatches(const Bytes& memory) const {
+  const Bytes file = readWhole(image_);
+  if (file.size() != memory.size()) return false;
+  int differences = 0;
+  for (std::size_t i = 0; i < file.size(); ++i) {
+    if (file[i] == memory[i]) continue;
+    const bool corrupted = fault_.kind == Fault::kCorrupt &&
+                           file[i] == static_cast<std::uint8_t>(memory[i] ^ fault_.mask);
+    if (!corrupted || ++differences > 1) return false;
+  }
+  return true;
+}
+
+bool Bench::fileExists() const {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(image_, ec);
+}
+
+void Bench::writeScratch(const std::string& path, const Bytes& bytes) const {
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes Bench::readWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+std::uint32_t Bench::random() {
+  // xorshift64*: small, and the same sequence for the same seed on every platform.
+  randomState_ ^= randomState_ >> 12;
+  randomState_ ^= randomState_ << 25;
+  randomState_ ^= randomState_ >> 27;
+  return static_cast<std::uint32_t>((randomState_ * 0x2545F4914F6CDD1Dull) >> 32);
+}
+
+Bytes Bench::randomImage(std::size_t size, bool blank) {
+  Bytes bytes(size);
+  for (auto& b : bytes) {
+    do {
+      b = static_cast<std::uint8_t>(random());
+    } while (b == 'I' || b == 'O' || (blank && b == 0xFF));
+  }
+  return bytes;
+}
+
+}  // namespace tarvex::reliability

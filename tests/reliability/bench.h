@@ -1,0 +1,164 @@
+#pragma once
+// One operation of one tool on a bench of its own: a software adapter with the tool's chip
+// behind it (seen through a reply tap), the tool with short wait bounds, a recording view
+// and a scratch folder for the image file. A bench is armed with at most one fault, runs
+// its operation once, start to end, and then tells what the run left behind: log lines,
+// the adapter's byte log, whether link and file are closed, the mode word, the buttons,
+// and whether the data on the chip or in the file is what a success would promise.
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "emulator/emulator_bus.h"
+#include "tests/reliability/disk_full.h"
+#include "tests/reliability/reply_tap.h"
+
+namespace tarvex::reliability {
+
+using Bytes = std::vector<std::uint8_t>;
+using Duration = std::chrono::steady_clock::duration;
+
+enum class Fault {
+  kNone,
+  kAbsent,         // no adapter attached
+  kWrongFirmware,  // an adapter whose firmware answers another tag
+  kSilentFirst,    // nothing after the handshake
+  kSilentMid,      // silence from a reply byte in the middle of the operation on
+  kUnplugMid,      // the adapter pulled out at that byte
+  kCorrupt,        // that byte arrives with its bits flipped
+  kBadStatus,      // the chip or firmware reports a failure in its own words
+  kSlowReply,      // the reply holding that byte is late, but within its bound
+  kNoFile,         // the image file cannot be created (missing folder) or opened (missing file)
+  kDiskFull,       // the disk fills up while the image is saved
+};
+
+inline constexpr Fault kAllFaults[] = {
+    Fault::kNone,      Fault::kAbsent,    Fault::kWrongFirmware, Fault::kSilentFirst,
+    Fault::kSilentMid, Fault::kUnplugMid, Fault::kCorrupt,       Fault::kBadStatus,
+    Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull};
+
+const char* faultName(Fault fault);
+
+struct InjectedFault {
+  Fault kind = Fault::kNone;
+  // Where a positioned fault starts: a reply byte after the handshake, from 0, or with
+  // inTag a byte of the firmware tag itself.
+  std::uint64_t at = 0;
+  bool inTag = false;
+  std::uint8_t mask = 0xFF;            // kCorrupt: the bits flipped
+  std::chrono::microseconds delay{0};  // kSlowReply: how late the reply is
+};
+
+// What an operation does with the data, which decides what a success must leave behind.
+enum class OpKind { kCheck, kRead, kWrite, kErase, kScan };
+
+// How a failed operation says goodbye to an adapter that is still there.
+enum class FailureEnd {
+  kOutcome,  // 'O'
+  kQuit,     // the keyboard tester's 'Q' (its 'I' is the buzzer, not an outcome)
+  kNothing,  // no signal, as the tool does on purpose on that path
+};
+
+struct BenchConfig {
+  Duration bound = std::chrono::milliseconds(250);  // every wait bound the tool takes
+  std::uint32_t seed = 1;                           // chip contents and image files
+};
+
+class Bench {
+ public:
+  virtual ~Bench();
+  Bench(const Bench&) = delete;
+  Bench& operator=(const Bench&) = delete;
+
+  virtual OpKind kind() const = 0;
+  virtual bool applies(Fault fault) const;
+  // Sets the fault up; call once, before run().
+  void arm(const InjectedFault& fault);
+  // The operation as the window runs it: the button handler, then the worker on a thread
+  // of its own, to its end.
+  virtual void run() = 0;
+
+  // After the run.
+  virtual std::vector<std::string> lines() const = 0;
+  virtual std::vector<std::string> errorBoxes() const { return {}; }
+  // The tool told the user the operation succeeded.
+  virtual bool claimedSuccess() const;
+  // A line or message box says what went wrong.
+  virtual bool failureNamed() const;
+  virtual FailureEnd failureEnd() const;
+  // Only an adapter operation that succeeded before the file failed (the EDID read saves
+  // after it has closed the link): its 'I' is right, and the file failure is named.
+  virtual bool adapterSucceedsBeforeFile() const { return false; }
+  virtual std::optional<std::string> modeWord() const { return std::nullopt; }
+  // All start buttons enabled again, for tools that disable them.
+  virtual std::optional<bool> buttonsEnabled() const { return std::nullopt; }
+  // Whether chip and file hold what a success promises (a read: the file is the chip's
+  // memory, up to a byte the armed fault corrupted on the way; a write: the chip holds the
+  // file; an erase: the chip is blank). Nothing where that cannot be told.
+  virtual std::optional<bool> dataIntact() const { return std::nullopt; }
+
+  // The adapter's byte log over all opens of this run, and whether a link is still open.
+  Bytes sent() const;
+  std::size_t opens() const { return adapter_->openCount(); }
+  bool adapterOpen() const { return adapter_->isOpen(); }
+  // The image file the dialogs were answered with ("" for operations without one).
+  const std::string& imagePath() const { return image_; }
+  std::uint64_t repliedBytes() const { return tap_->repliedBytes(); }
+  const InjectedFault& fault() const { return fault_; }
+  // A regular file at the image path after the run.
+  bool fileExists() const;
+  std::size_t tagLength() const { return tag_.size(); }
+  // Whether 'I' and 'O' in the byte log are outcome signals (false where other bytes of
+  // the exchange may take those values).
+  virtual bool outcomeBytesMeaningful() const { return true; }
+
+ protected:
+  Bench(const BenchConfig& config, std::vector<std::uint8_t> tag,
+        std::shared_ptr<emu::CommandHandler> chip);
+
+  // The tool's words for success and failure (failure texts match as line prefixes).
+  virtual std::vector<std::string> successLines() const = 0;
+  virtual std::vector<std::string> failurePrefixes() const = 0;
+  virtual std::vector<std::uint8_t> wrongTag() const;
+  virtual void armBadStatus() {}
+  virtual void armSlow(const InjectedFault& fault);
+  // Room left on the disk when the save starts to fail: half the image by default.
+  virtual std::size_t diskRoom() const { return 0; }
+  // Faults of the adapter line: how the positioned faults map onto the firmware.
+  virtual void armLine(const InjectedFault& fault);
+
+  bool hasLine(const std::string& line) const;
+  bool hasLineStartingWith(const std::string& prefix) const;
+  std::size_t countSent(std::uint8_t byte) const;
+  // A read's check: the file equals the chip's memory, but for one byte the armed fault
+  // corrupted on its way (that byte must then be the chip's byte with the mask applied).
+  bool fileMatches(const Bytes& memory) const;
+  std::string scratch(const std::string& name) const { return (dir_ / name).string(); }
+  void writeScratch(const std::string& path, const Bytes& bytes) const;
+  static Bytes readWhole(const std::string& path);
+  // Random bytes that are never 'I' or 'O', so those bytes in the byte log are outcome
+  // signals; `blank` excludes FFh too.
+  Bytes randomImage(std::size_t size, bool blank = false);
+  std::uint32_t random();
+  void setImage(std::string path) { image_ = std::move(path); }
+
+  const BenchConfig config_;
+  emu::EmulatorBus bus_;
+  std::shared_ptr<emu::EmulatedAdapter> adapter_;
+  std::shared_ptr<ReplyTap> tap_;
+
+ private:
+  std::vector<std::uint8_t> tag_;
+  std::filesystem::path dir_;
+  std::string image_;
+  InjectedFault fault_;
+  std::unique_ptr<DiskFull> full_;
+  std::uint64_t randomState_;
+};
+
+}  // namespace tarvex::reliability

@@ -1,0 +1,129 @@
+// The EDID read and write against a panel EEPROM whose replies come in random pieces.
+
+#include <algorithm>
+
+#include "emulator/eeprom/panel_eeprom.h"
+#include "tests/reliability/operations.h"
+#include "tests/support/recording_view.h"
+#include "tools/edid/edid_messages.h"
+#include "tools/edid/edid_tool.h"
+
+namespace tarvex::reliability {
+namespace {
+
+namespace msg = edid::msg;
+using namespace std::chrono_literals;
+
+emu::PanelEeprom::Contents toContents(const Bytes& bytes) {
+  emu::PanelEeprom::Contents contents{};
+  std::copy_n(bytes.begin(), contents.size(), contents.begin());
+  return contents;
+}
+
+class EdidBench : public Bench {
+ protected:
+  explicit EdidBench(const BenchConfig& config, std::shared_ptr<emu::PanelEeprom> eeprom)
+      : Bench(config, emu::tags::v41(), eeprom),
+        eeprom_(std::move(eeprom)),
+        tool_(bus_, view_,
+              {.readReply = config.bound, .writeAck = config.bound, .writeStatus = config.bound}) {
+    eeprom_->setTiming({.pieceMin = 1, .pieceMax = 64, .gapMax = 200us, .writeTime = 500us});
+    eeprom_->setSeed(config.seed);
+    setImage(scratch("panel.bin"));
+  }
+
+ public:
+  std::vector<std::string> lines() const override { return view_.lines(); }
+  std::vector<std::string> errorBoxes() const override { return view_.errorBoxes(); }
+
+ protected:
+  std::vector<std::string> failurePrefixes() const override {
+    return {msg::kReadNoAnswer,
+            msg::kWriteError,
+            msg::kLinkLost,
+            msg::kNoWriteAck,
+            msg::kNoWriteStatus,
+            msg::kFileNotSaved,
+            msg::kFileNotRead,
+            "The programmer stopped answering: ",
+            "Unknown answer from the programmer: "};
+  }
+  Bytes eepromBytes() const {
+    const auto c = eeprom_->contents();
+    return Bytes(c.begin(), c.end());
+  }
+
+  std::shared_ptr<emu::PanelEeprom> eeprom_;
+  test::RecordingView view_;
+  edid::EdidTool tool_;
+};
+
+class EdidReadBench final : public EdidBench {
+ public:
+  explicit EdidReadBench(const BenchConfig& config)
+      : EdidBench(config, std::make_shared<emu::PanelEeprom>()) {
+    eeprom_->setContents(toContents(randomImage(256)));
+  }
+  OpKind kind() const override { return OpKind::kRead; }
+  bool applies(Fault) const override { return true; }
+  void run() override {
+    view_.answerNextDialog(imagePath());
+    tool_.read();
+  }
+  // The read ends at the adapter ('I', link closed) before the save dialog: it succeeded
+  // when it was read and then stored.
+  bool claimedSuccess() const override {
+    return hasLine(msg::kReadDone) && errorBoxes().empty() && !hasLine(msg::kFileNotSaved);
+  }
+  bool adapterSucceedsBeforeFile() const override {
+    return fault().kind == Fault::kNoFile || fault().kind == Fault::kDiskFull;
+  }
+  std::optional<bool> dataIntact() const override { return fileMatches(eepromBytes()); }
+
+ protected:
+  std::vector<std::string> successLines() const override { return {msg::kReadDone}; }
+  void armBadStatus() override { eeprom_->setPanelPresent(false); }
+};
+
+class EdidWriteBench final : public EdidBench {
+ public:
+  explicit EdidWriteBench(const BenchConfig& config)
+      : EdidBench(config, std::make_shared<emu::PanelEeprom>()) {
+    eeprom_->setContents(toContents(randomImage(256)));
+    image_ = randomImage(256);
+    writeScratch(imagePath(), image_);
+  }
+  OpKind kind() const override { return OpKind::kWrite; }
+  bool applies(Fault fault) const override {
+    return fault == Fault::kNoFile || Bench::applies(fault);
+  }
+  void run() override {
+    view_.answerNextDialog(imagePath());
+    tool_.write();
+  }
+  std::optional<bool> dataIntact() const override { return eepromBytes() == image_; }
+  // A file that cannot be opened ends the write with the link closed and no signal, as a
+  // cancelled dialog does.
+  FailureEnd failureEnd() const override {
+    return fault().kind == Fault::kNoFile ? FailureEnd::kNothing : FailureEnd::kOutcome;
+  }
+
+ protected:
+  std::vector<std::string> successLines() const override { return {msg::kWriteDone}; }
+  void armBadStatus() override { eeprom_->setWriteProtected(true); }
+
+ private:
+  Bytes image_;
+};
+
+}  // namespace
+
+std::unique_ptr<Bench> makeEdidRead(const BenchConfig& config) {
+  return std::make_unique<EdidReadBench>(config);
+}
+
+std::unique_ptr<Bench> makeEdidWrite(const BenchConfig& config) {
+  return std::make_unique<EdidWriteBench>(config);
+}
+
+}  // namespace tarvex::reliability

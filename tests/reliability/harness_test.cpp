@@ -1,0 +1,154 @@
+// The pieces the matrix and the soak stand on: a harness that misses a hang, an open file,
+// a full disk or a slow reply would let a broken tool pass.
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "app/frame/image_file.h"
+#include "emulator/emulator_bus.h"
+#include "link/adapter_link.h"
+#include "link/link_io.h"
+#include "tests/reliability/disk_full.h"
+#include "tests/reliability/guarded_run.h"
+#include "tests/reliability/held_files.h"
+#include "tests/reliability/reply_tap.h"
+#include "tests/reliability/run_checks.h"
+#include "tests/support/recording_log.h"
+
+namespace tarvex::reliability {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(Watchdog, TellsReturnThrowAndHangApart) {
+  EXPECT_EQ(runGuarded([] {}, 1s).end, RunEnd::kReturned);
+
+  const GuardedRun threw = runGuarded([] { throw std::runtime_error("boom"); }, 1s);
+  EXPECT_EQ(threw.end, RunEnd::kThrew);
+  EXPECT_EQ(threw.what, "boom");
+
+  // The hung body is released afterwards so the test leaves no thread behind.
+  auto release = std::make_shared<std::atomic<bool>>(false);
+  const GuardedRun hung = runGuarded(
+      [release] {
+        while (!*release) std::this_thread::sleep_for(1ms);
+      },
+      50ms);
+  EXPECT_EQ(hung.end, RunEnd::kHung);
+  EXPECT_GE(hung.elapsed, 50ms);
+  *release = true;
+}
+
+TEST(HeldFiles, SeesAnImageFileOnlyWhileItIsOpen) {
+  const std::string path = testing::TempDir() + "held_files_test.bin";
+  ImageFile file;
+  ASSERT_TRUE(file.createAlways(path));
+  EXPECT_TRUE(fileHeldOpen(path));
+  EXPECT_FALSE(fileHeldOpen(path + ".other"));
+  file.close();
+  EXPECT_FALSE(fileHeldOpen(path));
+  std::remove(path.c_str());
+}
+
+TEST(DiskFullPlace, TakesTheRoomAndNotAByteMore) {
+  constexpr std::size_t kRoom = 8192;
+  DiskFull full(kRoom);
+  ImageFile file;
+  ASSERT_TRUE(file.createAlways(full.path()));
+  const std::vector<std::uint8_t> block(4096, 0xA5);
+  if (full.onTmpfs()) {
+    EXPECT_TRUE(file.write(block.data(), block.size()));
+    EXPECT_TRUE(file.write(block.data(), block.size()));
+  }
+  EXPECT_FALSE(file.write(block.data(), block.size()));
+}
+
+// A handler that answers each 'q' with four bytes.
+class FourBytes final : public emu::CommandHandler {
+ public:
+  bool handles(std::uint8_t command) const override { return command == 'q'; }
+  void handle(std::uint8_t, emu::FirmwarePort& port) override { port.send(Bytes{1, 2, 3, 4}); }
+
+ private:
+  using Bytes = std::vector<std::uint8_t>;
+};
+
+TEST(ReplyTapTest, CountsRepliesAndHoldsBackOnlyTheChosenOne) {
+  emu::EmulatorBus bus;
+  auto adapter = bus.attach(emu::tags::v41());
+  auto tap = std::make_shared<ReplyTap>(std::make_shared<FourBytes>());
+  adapter->addHandler(tap);
+  tap->delayReplyAt(5, 150ms);  // the second reply
+
+  LinkState link(300);
+  test::RecordingLog log;
+  ASSERT_EQ(OpenAdapterLink(bus, link_params::kKb90, link, log), kLinkReady);
+  auto ask = [&](SteadyClock::duration bound) {
+    sendByte(link, 'q');
+    return receive(link, 0, 4, bound);
+  };
+  EXPECT_EQ(ask(100ms), WaitResult::kReady);
+  EXPECT_EQ(ask(50ms), WaitResult::kTimedOut);  // held back
+  EXPECT_EQ(receive(link, 0, 4, 1s), WaitResult::kReady);
+  EXPECT_EQ(ask(100ms), WaitResult::kReady);  // once only
+  CloseAdapterLink(link);
+  EXPECT_EQ(tap->repliedBytes(), 12u);
+}
+
+// A bench whose run only tells what it is scripted to tell.
+class ScriptedBench final : public Bench {
+ public:
+  ScriptedBench(OpKind kind, bool success, std::optional<bool> intact)
+      : Bench({}, emu::tags::v41(), nullptr), kind_(kind), success_(success), intact_(intact) {}
+  OpKind kind() const override { return kind_; }
+  void run() override {}
+  std::vector<std::string> lines() const override { return {success_ ? "done" : "failed"}; }
+  std::optional<bool> dataIntact() const override { return intact_; }
+
+ protected:
+  std::vector<std::string> successLines() const override { return {"done"}; }
+  std::vector<std::string> failurePrefixes() const override { return {"failed"}; }
+
+ private:
+  OpKind kind_;
+  bool success_;
+  std::optional<bool> intact_;
+};
+
+SoakVerdict judged(OpKind kind, bool success, std::optional<bool> intact, InjectedFault fault,
+                   std::uint64_t healthyReplies = 100) {
+  ScriptedBench bench(kind, success, intact);
+  bench.arm(fault);
+  return judge(bench, RunResult{}, healthyReplies);
+}
+
+TEST(SoakJudge, CountsWhatASuccessGotWrong) {
+  const InjectedFault none{};
+  EXPECT_TRUE(judged(OpKind::kRead, true, false, none).lostData);
+  EXPECT_FALSE(judged(OpKind::kRead, true, false, none).falseSuccess);
+  EXPECT_TRUE(judged(OpKind::kWrite, true, false, none).falseSuccess);
+  EXPECT_TRUE(judged(OpKind::kErase, true, true, {.kind = Fault::kBadStatus}).falseSuccess);
+  // A failure told as a failure counts for nothing, whatever the data.
+  const SoakVerdict failed = judged(OpKind::kWrite, false, false, none);
+  EXPECT_FALSE(failed.falseSuccess || failed.lostData || failed.claimedSuccess);
+}
+
+TEST(SoakJudge, AChecksSuccessNeedsAllItsReplies) {
+  EXPECT_TRUE(judged(OpKind::kCheck, true, std::nullopt, {.kind = Fault::kSilentMid, .at = 99})
+                  .falseSuccess);
+  EXPECT_FALSE(judged(OpKind::kCheck, true, std::nullopt, {.kind = Fault::kSilentMid, .at = 100})
+                   .falseSuccess);
+  // A read or write is judged by its data: a loss after the data is safe may be reported.
+  EXPECT_FALSE(
+      judged(OpKind::kRead, true, true, {.kind = Fault::kSilentMid, .at = 99}).falseSuccess);
+}
+
+TEST(SoakJudge, ACorruptedReplyTakenAtItsWordIsNotAFalseSuccess) {
+  const SoakVerdict v = judged(OpKind::kErase, true, false, {.kind = Fault::kCorrupt, .at = 5});
+  EXPECT_TRUE(v.believedCorruption);
+  EXPECT_FALSE(v.falseSuccess);
+}
+
+}  // namespace
+}  // namespace tarvex::reliability

@@ -1,0 +1,118 @@
+// The KB90xx read and write (with its verification) against an emulated controller.
+
+#include <thread>
+
+#include "emulator/kb90/kb90_controller.h"
+#include "tests/reliability/bench_views.h"
+#include "tests/reliability/operations.h"
+#include "tools/kb90/kb90_messages.h"
+#include "tools/kb90/kb90_tool.h"
+
+namespace tarvex::reliability {
+namespace {
+
+namespace text = kb90::text;
+constexpr std::size_t kFlashSize = emu::Kb90Controller::kFlashSize;
+constexpr std::uint32_t kStuckCell = kFlashSize / 2 + 17;
+
+class Kb90Bench : public Bench {
+ protected:
+  explicit Kb90Bench(const BenchConfig& config, std::shared_ptr<emu::Kb90Controller> chip)
+      : Bench(config, emu::tags::v41(), chip),
+        chip_(std::move(chip)),
+        tool_(bus_, view_, view_,
+              {.connectReply = config.bound,
+               .block = config.bound,
+               .checksumStep = config.bound,
+               .checksumReply = config.bound,
+               .workerHandOver = config.bound}) {
+    chip_->setFlash(randomImage(kFlashSize));
+    setImage(scratch("kb90.bin"));
+  }
+
+  // A click, then the worker on its own thread while the handler finishes, as the window
+  // starts ReadThread_KB90.
+  void click(bool reading) {
+    view_.answerNextDialog(imagePath());
+    if (!(reading ? tool_.readClick() : tool_.writeClick())) return;
+    std::thread worker([this] { tool_.runWorker(); });
+    tool_.beginTransfer();
+    worker.join();
+  }
+
+ public:
+  std::vector<std::string> lines() const override { return view_.lines(); }
+  std::vector<std::string> errorBoxes() const override { return view_.errorBoxes(); }
+  std::optional<std::string> modeWord() const override { return tool_.mode().get(); }
+  std::optional<bool> buttonsEnabled() const override { return view_.allButtonsEnabled(); }
+  // A file that cannot be created or opened ends the click with the link closed and no
+  // signal, as a cancelled dialog does.
+  FailureEnd failureEnd() const override {
+    return fault().kind == Fault::kNoFile ? FailureEnd::kNothing : FailureEnd::kOutcome;
+  }
+
+ protected:
+  std::vector<std::string> failurePrefixes() const override {
+    return {text::kNoController,   text::kFileWriteFailed, text::kVerifyFailed,
+            text::kFileReadFailed, text::kNoAnswerAtBlock, text::kNoAnswerVerify,
+            text::kLinkLost};
+  }
+
+  std::shared_ptr<emu::Kb90Controller> chip_;
+  Kb90BenchView view_;
+  kb90::Kb90Tool tool_;
+};
+
+class Kb90ReadBench final : public Kb90Bench {
+ public:
+  explicit Kb90ReadBench(const BenchConfig& config)
+      : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {}
+  OpKind kind() const override { return OpKind::kRead; }
+  bool applies(Fault) const override { return true; }
+  void run() override { click(true); }
+  std::optional<bool> dataIntact() const override { return fileMatches(chip_->flash()); }
+
+ protected:
+  std::vector<std::string> successLines() const override { return {text::kReadDone}; }
+  // No controller behind the adapter: 'V' is answered FFh.
+  void armBadStatus() override { chip_->setFaults({.noController = true}); }
+  std::size_t diskRoom() const override { return kFlashSize / 2; }
+};
+
+class Kb90WriteBench final : public Kb90Bench {
+ public:
+  explicit Kb90WriteBench(const BenchConfig& config)
+      : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {
+    image_ = randomImage(kFlashSize);
+    image_[kStuckCell] = 0x5A;  // a stuck cell must be one the write changes
+    writeScratch(imagePath(), image_);
+  }
+  OpKind kind() const override { return OpKind::kWrite; }
+  bool applies(Fault fault) const override {
+    return fault == Fault::kNoFile || Bench::applies(fault);
+  }
+  void run() override { click(false); }
+  std::optional<bool> dataIntact() const override { return chip_->flash() == image_; }
+
+ protected:
+  // The verification's verdict; "Writing is completed successfully." before it only says
+  // the blocks went out.
+  std::vector<std::string> successLines() const override { return {text::kVerifyOk}; }
+  // A flash cell that keeps its erased value: the verification must catch it.
+  void armBadStatus() override { chip_->setFaults({.stuckCell = kStuckCell}); }
+
+ private:
+  Bytes image_;
+};
+
+}  // namespace
+
+std::unique_ptr<Bench> makeKb90Read(const BenchConfig& config) {
+  return std::make_unique<Kb90ReadBench>(config);
+}
+
+std::unique_ptr<Bench> makeKb90Write(const BenchConfig& config) {
+  return std::make_unique<Kb90WriteBench>(config);
+}
+
+}  // namespace tarvex::reliability

@@ -1,0 +1,160 @@
+// The MEC16 connection check, read (MAIN block), erase and write against an emulated
+// MEC1609 behind the JTAG firmware.
+
+#include <algorithm>
+#include <thread>
+
+#include "emulator/mec16/mec1609.h"
+#include "tests/reliability/bench_views.h"
+#include "tests/reliability/operations.h"
+#include "tools/mec16/mec16_messages.h"
+#include "tools/mec16/mec16_tool.h"
+
+namespace tarvex::reliability {
+namespace {
+
+namespace text = mec16::text;
+constexpr std::size_t kMainSize = emu::mec1609::kMainSize;
+
+class Mec16Bench : public Bench {
+ public:
+  explicit Mec16Bench(const BenchConfig& config)
+      : Mec16Bench(config, std::make_shared<emu::Mec1609>()) {}
+
+  std::vector<std::string> lines() const override { return view_.lines(); }
+  std::vector<std::string> errorBoxes() const override { return view_.errorBoxes(); }
+  std::optional<std::string> modeWord() const override { return tool_.modeWord().get(); }
+
+ protected:
+  // The tool reports every step; its verdict is the outcome signal.
+  std::vector<std::string> successLines() const override { return {}; }
+  std::vector<std::string> failurePrefixes() const override {
+    return {"Потеряна связь с MEC16",
+            text::kIdShort,
+            text::kBadId,
+            text::kFwpSet,
+            text::kBootLockSet,
+            text::kEraseRefused,
+            text::kEraseNeverEnded,
+            text::kWriteRefused,
+            text::kCreateFailed,
+            text::kOpenFailed,
+            text::kFileWriteFailed,
+            text::kFileReadFailed,
+            text::kUserStop};
+  }
+  std::vector<std::uint8_t> wrongTag() const override { return emu::tags::v41(); }
+  std::size_t diskRoom() const override { return kMainSize / 2; }
+
+  // A stream started by its button handler, then carried by the worker to its end.
+  void stream(bool started) {
+    if (!started) return;
+    std::thread worker([this] { tool_.runWorker(); });
+    worker.join();
+  }
+
+  std::shared_ptr<emu::Mec1609> chip_;
+  Mec16BenchView view_;
+  mec16::Mec16Tool tool_;
+
+ private:
+  Mec16Bench(const BenchConfig& config, std::shared_ptr<emu::Mec1609> chip)
+      : Bench(config, emu::tags::v42(), chip),
+        chip_(std::move(chip)),
+        tool_(bus_, view_, {config.bound, config.bound, config.bound}) {
+    chip_->setMain(randomImage(kMainSize));
+    setImage(scratch("mec16.bin"));
+  }
+};
+
+class Mec16CheckBench final : public Mec16Bench {
+ public:
+  using Mec16Bench::Mec16Bench;
+  OpKind kind() const override { return OpKind::kCheck; }
+  void run() override { tool_.connectionCheck(); }
+
+ protected:
+  void armBadStatus() override { chip_->setStatusBits(emu::mec1609::kStatusFwp); }
+};
+
+class Mec16ReadBench final : public Mec16Bench {
+ public:
+  using Mec16Bench::Mec16Bench;
+  OpKind kind() const override { return OpKind::kRead; }
+  bool applies(Fault) const override { return true; }
+  void run() override {
+    view_.answerNextDialog(imagePath());
+    stream(tool_.startRead(false));
+  }
+  std::optional<bool> dataIntact() const override { return fileMatches(chip_->mainFlash()); }
+
+ protected:
+  std::vector<std::string> successLines() const override { return {text::kMainReadDone}; }
+  void armBadStatus() override { chip_->setFaults({.badBlock = std::make_pair(0u, 96)}); }
+};
+
+class Mec16EraseBench final : public Mec16Bench {
+ public:
+  using Mec16Bench::Mec16Bench;
+  OpKind kind() const override { return OpKind::kErase; }
+  void run() override { tool_.erase(false); }
+  std::optional<bool> dataIntact() const override {
+    const Bytes flash = chip_->mainFlash();
+    return std::all_of(flash.begin(), flash.end(), [](std::uint8_t b) { return b == 0xFF; });
+  }
+  // A register access lost once the erase has begun ends it with the target released and
+  // no outcome signal: the adapter sees only '0'.
+  FailureEnd failureEnd() const override {
+    for (const char* code :
+         {text::lost::kE101, text::lost::kE102, text::lost::kE103, text::lost::kE104,
+          text::lost::kE105, text::lost::kE106, text::lost::kE107}) {
+      if (hasLine(code)) return FailureEnd::kNothing;
+    }
+    return FailureEnd::kOutcome;
+  }
+
+ protected:
+  void armBadStatus() override { chip_->setStatusBits(emu::mec1609::kStatusBootLock); }
+};
+
+class Mec16WriteBench final : public Mec16Bench {
+ public:
+  explicit Mec16WriteBench(const BenchConfig& config) : Mec16Bench(config) {
+    chip_->fillMain(0xFF);  // writing needs an erased flash
+    image_ = randomImage(kMainSize);
+    writeScratch(imagePath(), image_);
+  }
+  OpKind kind() const override { return OpKind::kWrite; }
+  bool applies(Fault fault) const override {
+    return fault == Fault::kNoFile || Bench::applies(fault);
+  }
+  void run() override {
+    view_.answerNextDialog(imagePath());
+    stream(tool_.startWrite(false));
+  }
+  std::optional<bool> dataIntact() const override { return chip_->mainFlash() == image_; }
+
+ protected:
+  std::vector<std::string> successLines() const override { return {text::kWriteDone}; }
+  void armBadStatus() override { chip_->setFaults({.badAckAtBlock = 384, .ackByte = 'x'}); }
+
+ private:
+  Bytes image_;
+};
+
+}  // namespace
+
+std::unique_ptr<Bench> makeMec16Check(const BenchConfig& config) {
+  return std::make_unique<Mec16CheckBench>(config);
+}
+std::unique_ptr<Bench> makeMec16Read(const BenchConfig& config) {
+  return std::make_unique<Mec16ReadBench>(config);
+}
+std::unique_ptr<Bench> makeMec16Erase(const BenchConfig& config) {
+  return std::make_unique<Mec16EraseBench>(config);
+}
+std::unique_ptr<Bench> makeMec16Write(const BenchConfig& config) {
+  return std::make_unique<Mec16WriteBench>(config);
+}
+
+}  // namespace tarvex::reliability

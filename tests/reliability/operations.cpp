@@ -1,0 +1,25 @@
+#include "tests/reliability/operations.h"
+
+namespace tarvex::reliability {
+
+const std::vector<Operation>& operations() {
+  static const std::vector<Operation> all = {
+      {"connection test", makeConnectionTest},
+      {"EDID read", makeEdidRead},
+      {"EDID write", makeEdidWrite},
+      {"KB90xx read", makeKb90Read},
+      {"KB90xx write", makeKb90Write},
+      {"keyboard scan", makeKeyboardScan},
+      {"MEC16 check", makeMec16Check},
+      {"MEC16 read", makeMec16Read},
+      {"MEC16 erase", makeMec16Erase},
+      {"MEC16 write", makeMec16Write},
+      {"ITE settings", makeIteSettings},
+      {"ITE check", makeIteCheck},
+      {"ITE read", makeIteRead},
+      {"ITE write", makeIteWrite},
+  };
+  return all;
+}
+
+}  // namespace tarvex::reliability

@@ -1,0 +1,63 @@
+#include "tests/reliability/reply_tap.h"
+
+namespace tarvex::reliability {
+namespace {
+
+// The firmware's port as the chip model sees it, with every reply passing the tap first.
+class TappedPort final : public emu::FirmwarePort {
+ public:
+  TappedPort(emu::FirmwarePort& port, ReplyTap& tap) : port_(port), tap_(tap) {}
+
+  std::uint8_t readByte() override { return port_.readByte(); }
+  std::optional<std::uint8_t> readByteWithin(std::chrono::microseconds wait) override {
+    return port_.readByteWithin(wait);
+  }
+  using FirmwarePort::send;
+  void send(std::span<const std::uint8_t> bytes) override {
+    tap_.beforeReply(bytes.size(), port_);
+    port_.send(bytes);
+  }
+  void pause(std::chrono::microseconds duration) override { port_.pause(duration); }
+
+ private:
+  emu::FirmwarePort& port_;
+  ReplyTap& tap_;
+};
+
+}  // namespace
+
+ReplyTap::ReplyTap(std::shared_ptr<emu::CommandHandler> inner) : inner_(std::move(inner)) {}
+
+void ReplyTap::delayReplyAt(std::uint64_t byte, std::chrono::microseconds delay) {
+  delayAt_ = byte;
+  delayUs_ = delay.count();
+}
+
+void ReplyTap::restart() {
+  replied_ = 0;
+  delayUs_ = 0;
+}
+
+bool ReplyTap::handles(std::uint8_t command) const {
+  return inner_ && inner_->handles(command);
+}
+
+void ReplyTap::handle(std::uint8_t command, emu::FirmwarePort& port) {
+  TappedPort tapped(port, *this);
+  inner_->handle(command, tapped);
+}
+
+void ReplyTap::reset() {
+  if (inner_) inner_->reset();
+}
+
+void ReplyTap::beforeReply(std::size_t count, emu::FirmwarePort& port) {
+  const std::uint64_t first = replied_.fetch_add(count);
+  const std::int64_t delay = delayUs_.load();
+  if (delay > 0 && delayAt_ >= first && delayAt_ < first + count) {
+    delayUs_ = 0;  // one slow reply, not a slow stream
+    port.pause(std::chrono::microseconds(delay));
+  }
+}
+
+}  // namespace tarvex::reliability

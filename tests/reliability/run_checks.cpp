@@ -1,0 +1,170 @@
+#include "tests/reliability/run_checks.h"
+
+#include <algorithm>
+
+#include "app/frame/mode_word.h"
+#include "tests/reliability/held_files.h"
+
+namespace tarvex::reliability {
+namespace {
+
+std::string millis(Duration d) {
+  return std::to_string(std::chrono::duration_cast<std::chrono::milliseconds>(d).count()) + " ms";
+}
+
+// The adapter is still there and listening after a fault of this kind.
+bool linkLives(Fault fault) {
+  return fault != Fault::kAbsent && fault != Fault::kWrongFirmware && fault != Fault::kUnplugMid;
+}
+
+// The fault took away replies the operation needed.
+bool cutFired(const InjectedFault& fault, std::uint64_t healthyReplies) {
+  switch (fault.kind) {
+    case Fault::kSilentFirst:
+      return true;
+    case Fault::kSilentMid:
+    case Fault::kUnplugMid:
+      return fault.inTag || healthyReplies == 0 || fault.at < healthyReplies;
+    default:
+      return false;
+  }
+}
+
+// Faults after which no operation can honestly succeed.
+bool successImpossible(Fault fault) {
+  switch (fault) {
+    case Fault::kAbsent:
+    case Fault::kWrongFirmware:
+    case Fault::kBadStatus:
+    case Fault::kNoFile:
+    case Fault::kDiskFull:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+RunResult runBench(Bench& bench, const InjectedFault& fault, Duration hangLimit) {
+  bench.arm(fault);
+  RunResult result;
+  result.guarded = runGuarded([&bench] { bench.run(); }, hangLimit);
+  if (result.guarded.end != RunEnd::kHung) result.fileHeld = fileHeldOpen(bench.imagePath());
+  return result;
+}
+
+Expect expectationFor(const Bench& bench, Fault fault) {
+  switch (fault) {
+    case Fault::kNone:
+    case Fault::kSlowReply:
+      return Expect::kSuccess;
+    case Fault::kCorrupt:
+      return Expect::kEither;
+    default:
+      return bench.adapterSucceedsBeforeFile() ? Expect::kSaveFails : Expect::kFailure;
+  }
+}
+
+InjectedFault matrixFault(Fault kind, std::uint64_t healthyReplies, Duration bound) {
+  InjectedFault fault{.kind = kind, .at = healthyReplies / 2};
+  fault.delay = std::chrono::duration_cast<std::chrono::microseconds>(bound * 2 / 5);
+  return fault;
+}
+
+Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Duration limit) {
+  Judgement judgement;
+  auto fail = [&](std::string what) { judgement.broken.push_back(std::move(what)); };
+  if (run.guarded.end == RunEnd::kHung) {
+    fail("hung (still running after " + millis(run.guarded.elapsed) + ")");
+    return judgement;
+  }
+  if (run.guarded.end == RunEnd::kThrew) fail("threw: " + run.guarded.what);
+  if (run.guarded.elapsed > limit) fail("took " + millis(run.guarded.elapsed));
+  if (bench.adapterOpen()) fail("link left open");
+  if (run.fileHeld) fail("image file left open");
+  if (const auto mode = bench.modeWord(); mode && *mode != kModeNone) fail("mode word " + *mode);
+  if (const auto buttons = bench.buttonsEnabled(); buttons && !*buttons) {
+    fail("buttons left disabled");
+  }
+
+  const bool claimed = bench.claimedSuccess();
+  const bool named = bench.failureNamed();
+  const Bytes sent = bench.sent();
+  const bool outcomes = bench.outcomeBytesMeaningful();
+  const auto successes = std::count(sent.begin(), sent.end(), std::uint8_t{'I'});
+  const auto failures = std::count(sent.begin(), sent.end(), std::uint8_t{'O'});
+  const Fault fault = bench.fault().kind;
+  const bool either = expect == Expect::kEither;
+  if (either) expect = claimed ? Expect::kSuccess : Expect::kFailure;
+
+  switch (expect) {
+    case Expect::kSuccess:
+      if (!claimed) fail("no success reported");
+      if (named) fail("a failure is named");
+      if (outcomes && successes == 0) fail("no 'I'");
+      if (outcomes && failures > 0) fail("'O' sent");
+      if (bench.dataIntact() == false) {
+        if (either) {
+          judgement.remarks.push_back("took a corrupted reply at its word");
+        } else {
+          fail("data not what the success promises");
+        }
+      }
+      if (bench.failureEnd() == FailureEnd::kQuit && (sent.empty() || sent.back() != 'Q')) {
+        fail("scan not ended with 'Q'");
+      }
+      break;
+    case Expect::kFailure:
+      if (claimed) fail("success reported");
+      if (outcomes && successes > 0) fail("'I' sent");
+      if (!named) fail("failure not named");
+      if (fault == Fault::kAbsent && bench.opens() != 0) fail("opened an absent adapter");
+      if (fault == Fault::kWrongFirmware && sent != Bytes{'B'}) {
+        fail("sent more than 'B' to a wrong firmware");
+      }
+      if (linkLives(fault)) {
+        if (bench.failureEnd() == FailureEnd::kOutcome && failures == 0) fail("no 'O'");
+        if (bench.failureEnd() == FailureEnd::kQuit && (sent.empty() || sent.back() != 'Q')) {
+          fail("no 'Q' at the end");
+        }
+      }
+      break;
+    case Expect::kSaveFails:
+      if (claimed) fail("success reported");
+      if (successes == 0) fail("no 'I' after the adapter part");
+      if (failures > 0) fail("'O' sent after the adapter part succeeded");
+      if (!named) fail("failure not named");
+      if (bench.fileExists()) fail("the file that failed is left behind");
+      break;
+    case Expect::kEither:
+      break;
+  }
+  return judgement;
+}
+
+SoakVerdict judge(const Bench& bench, const RunResult& run, std::uint64_t healthyReplies) {
+  SoakVerdict verdict;
+  verdict.hang = run.guarded.end == RunEnd::kHung;
+  verdict.crash = run.guarded.end == RunEnd::kThrew;
+  if (verdict.hang) return verdict;
+  verdict.claimedSuccess = bench.claimedSuccess();
+  if (!verdict.claimedSuccess) return verdict;
+
+  const InjectedFault& fault = bench.fault();
+  const auto intact = bench.dataIntact();
+  if (bench.kind() == OpKind::kRead) {
+    verdict.lostData = intact == false;
+  } else if (intact == false) {
+    // The file comparison of a read already allows the corrupted byte itself.
+    (fault.kind == Fault::kCorrupt ? verdict.believedCorruption : verdict.falseSuccess) = true;
+  }
+  if (successImpossible(fault.kind)) verdict.falseSuccess = true;
+  // A check or a scan needs every one of its replies; reads and writes are judged by
+  // their data, since a loss after the data is safe may rightly be reported beside it.
+  const bool needsAllReplies = bench.kind() == OpKind::kCheck || bench.kind() == OpKind::kScan;
+  if (needsAllReplies && cutFired(fault, healthyReplies)) verdict.falseSuccess = true;
+  return verdict;
+}
+
+}  // namespace tarvex::reliability
