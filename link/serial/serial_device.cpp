@@ -238,13 +238,15 @@ FtStatus SerialDevice::close() {
   if (!lost_) {
     // The kernel's close waits for unsent bytes (up to 30 s on a USB serial port). Give
     // the last request, usually the outcome signal, the send bound to leave, then drop
-    // the rest, so closing a stalled port never hangs.
+    // the rest, so closing a stalled port never hangs. Only what is still queued is
+    // dropped: on a pseudo-terminal the flush would also discard bytes already handed to
+    // the other side and not yet read there.
     const auto deadline = SteadyClock::now() + bounds::kWrite;
     int outgoing = 0;
     while (ioctl(fd_, TIOCOUTQ, &outgoing) == 0 && outgoing > 0 && SteadyClock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    tcflush(fd_, TCOFLUSH);
+    if (outgoing > 0) tcflush(fd_, TCOFLUSH);
     ioctl(fd_, TIOCNXCL);
   }
   ::close(fd_);  // also releases the flock

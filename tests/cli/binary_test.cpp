@@ -10,6 +10,10 @@
 #include "emulator/keyboard/emulated_keyboard.h"
 #include "emulator/kb90/kb90_controller.h"
 #include "emulator/pty/pty_server.h"
+#include "link/adapter_link.h"
+#include "link/link_io.h"
+#include "link/serial/serial_bus.h"
+#include "tests/support/recording_log.h"
 
 namespace tarvex::cli::test {
 namespace {
@@ -85,11 +89,33 @@ TEST_F(BinaryTest, CtrlCEndsAKeyboardScanWithItsStopSequence) {
   // The server holds one open for all clients: the scan's stop is the last byte it gets,
   // once its pump has passed on what the program wrote before it ended.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (keyboard->scanning() && std::chrono::steady_clock::now() < deadline) {
+  auto lastByte = [this] { return adapter_->lastOpenReceived().back(); };
+  while (lastByte() != 'Q' && std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
+  EXPECT_EQ(lastByte(), 'Q');
   EXPECT_FALSE(keyboard->scanning());
-  EXPECT_EQ(adapter_->lastOpenReceived().back(), 'Q');
+}
+
+// The last byte of an operation (its outcome, a stop) is sent right before the port is
+// closed: closing must not throw away what the adapter has not read yet.
+TEST_F(BinaryTest, TheLastByteBeforeCloseReachesTheAdapter) {
+  serve();
+  const auto bus = serial::SerialBus::forPath(server_.slavePath());
+  for (int round = 0; round < 40; ++round) {
+    LinkState link(buffer_size::kKeyboard);
+    tarvex::test::RecordingLog log;
+    ASSERT_EQ(OpenAdapterLink(*bus, link_params::kKb90, link, log), kLinkReady);
+    const std::uint8_t last = static_cast<std::uint8_t>('a' + round % 26);
+    ASSERT_TRUE(sendBytes(link, {'Q', last}));
+    CloseAdapterLink(link);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (adapter_->lastOpenReceived().back() != last &&
+           std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_EQ(adapter_->lastOpenReceived().back(), last) << "round " << round;
+  }
 }
 
 TEST_F(BinaryTest, UsageErrorsAndHelp) {

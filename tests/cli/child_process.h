@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+extern char** environ;
+
 namespace tarvex::cli::test {
 
 class ChildProcess {
@@ -21,17 +23,31 @@ class ChildProcess {
   // Starts the program with the arguments, HOME set to home (for the base files).
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
                const std::string& home) {
+    // Everything the child needs is made here: between fork and exec it only calls what
+    // is safe in a copy of a process with other threads (the emulator's) running.
+    std::vector<std::string> environment{"HOME=" + home};
+    for (char** e = environ; *e; ++e) {
+      if (std::string(*e).rfind("HOME=", 0) != 0) environment.emplace_back(*e);
+    }
+    std::vector<char*> envp;
+    for (auto& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
     int out[2], err[2];
-    if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return;
+    if (::pipe2(out, O_CLOEXEC) != 0) return;
+    if (::pipe2(err, O_CLOEXEC) != 0) {
+      ::close(out[0]);
+      ::close(out[1]);
+      return;
+    }
     pid_ = ::fork();
     if (pid_ == 0) {
       ::dup2(out[1], STDOUT_FILENO);
       ::dup2(err[1], STDERR_FILENO);
-      ::setenv("HOME", home.c_str(), 1);
-      std::vector<char*> argv{const_cast<char*>(program.c_str())};
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(program.c_str(), argv.data());
+      ::execve(program.c_str(), argv.data(), envp.data());
       ::_exit(127);
     }
     ::close(out[1]);
@@ -69,6 +85,7 @@ class ChildProcess {
   // Waits for the program to end: its exit status, or -1 when it did not end in time or
   // was ended by a signal.
   int wait(std::chrono::milliseconds bound) {
+    if (pid_ <= 0) return -1;
     collect(bound);
     const auto deadline = std::chrono::steady_clock::now() + bound;
     int status = 0;
@@ -83,7 +100,9 @@ class ChildProcess {
     return -1;
   }
 
-  void signal(int number) { ::kill(pid_, number); }
+  void signal(int number) {
+    if (pid_ > 0) ::kill(pid_, number);
+  }
   const std::string& out() const { return stdout_; }
   const std::string& err() const { return stderr_; }
 
