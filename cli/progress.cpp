@@ -68,11 +68,8 @@ void Progress::show() {
 }
 
 void Progress::finish() {
-  if (barOnScreen_) {
-    err_ << "\n";
-    err_.flush();
-  }
-  barOnScreen_ = false;
+  // The bar lives while its phase runs; the log lines say how the phase ended.
+  hide();
   barActive_ = false;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
-// The progress of an operation on standard error: on a terminal a bar redrawn in place,
-// otherwise a plain line at every whole percent ("reading 42%"). The phase word comes
+// The progress of an operation on standard error: on a terminal a bar redrawn in place on
+// the last line while its phase runs, otherwise a plain line at every whole percent
+// ("reading 42%"). The phase word comes
 // from the gauge colour the tool sets: reading, writing or verifying.
 
 #include <optional>
@@ -23,7 +24,7 @@ class Progress {
   // Around a line written to the terminal by someone else: take the bar away, put it back.
   void hide();
   void show();
-  // The operation is over: end the bar's line.
+  // The phase or the operation is over: the bar goes away.
   void finish();
 
  private:

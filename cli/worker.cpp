@@ -40,8 +40,8 @@ bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supe
       what.stop();
       stopped = true;
     } else if (interrupted && !what.stop && !toldUnstoppable) {
-      view.note("this operation cannot stop part-way without leaving the chip half done; "
-                "it goes on to its end (Ctrl-C again ends the program at once)");
+      view.note("cannot stop part-way without leaving the chip half done; finishing "
+                "(Ctrl-C again quits at once)");
       toldUnstoppable = true;
     }
     if (worker.waitFor(period)) break;
