@@ -135,10 +135,10 @@ bool IteTool::sendSettings() {
   const PinAssignments pins = readPins();
   bool accepted = true;
   for (const int box : kSendOrder) {
-    const PinBox& spec = kPinBoxes[box];
+    const PinBox& pinBox = kPinBoxes[box];
     const auto reply =
         iteRequest(link_,
-                   {static_cast<std::uint8_t>(spec.code[0]), static_cast<std::uint8_t>(spec.code[1]),
+                   {static_cast<std::uint8_t>(pinBox.code[0]), static_cast<std::uint8_t>(pinBox.code[1]),
                     settingsByte(pins[box])},
                    bounds_.reply);
     if (reply != ite_cmd::kAccepted) {

@@ -42,9 +42,9 @@ bool Kb90Tool::readClick() {
   if (!mode_.idle()) return false;
   if (!openAndConnect()) return false;
 
-  const FileDialogSpec spec{FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
+  const FileDialogSpec request{FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
                             text::kSaveFilter, text::kDefaultName, text::kDefaultExtension};
-  const auto chosen = view_.chooseFile(spec);
+  const auto chosen = view_.chooseFile(request);
   if (!chosen) {
     view_.logLine(text::kReadCancelled);
     CloseAdapterLink(link_);
@@ -74,9 +74,9 @@ bool Kb90Tool::writeClick() {
   if (!mode_.idle()) return false;
   if (!openAndConnect()) return false;
 
-  const FileDialogSpec spec{FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle,
+  const FileDialogSpec request{FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle,
                             text::kOpenFilter, "", ""};
-  const auto chosen = view_.chooseFile(spec);
+  const auto chosen = view_.chooseFile(request);
   if (!chosen) {
     view_.logLine(text::kWriteCancelled);
     CloseAdapterLink(link_);
