@@ -13,9 +13,9 @@
 namespace tarvex::cli::test {
 namespace {
 
-class AdapterCheckTest : public CliBench {};
+class CliAdapterCheckTest : public CliBench {};
 
-TEST_F(AdapterCheckTest, PrintsTheConnectionTestsReportAndItsVerdict) {
+TEST_F(CliAdapterCheckTest, PrintsTheConnectionTestsReportAndItsVerdict) {
   bus_.attach(emu::tags::v41());
   tarvex::test::RecordingLog report;
   ASSERT_TRUE(runConnectionTest(bus_, report));
@@ -29,7 +29,7 @@ TEST_F(AdapterCheckTest, PrintsTheConnectionTestsReportAndItsVerdict) {
   EXPECT_EQ(requestedPort_, "/dev/ttyUSB7");
 }
 
-TEST_F(AdapterCheckTest, FailsWithoutAnAdapterOrWithTheWrongFirmware) {
+TEST_F(CliAdapterCheckTest, FailsWithoutAnAdapterOrWithTheWrongFirmware) {
   EXPECT_EQ(run({"adapter", "check"}), kExitFailure);
   EXPECT_EQ(outLines(), Lines{"VCOM порты не найдены!"});
   EXPECT_EQ(requestedPort_, std::nullopt);
@@ -44,7 +44,7 @@ TEST_F(AdapterCheckTest, FailsWithoutAnAdapterOrWithTheWrongFirmware) {
   EXPECT_EQ(outLines().back(), "Перебрали все порты, нам никто не ответил");
 }
 
-class EdidTest : public CliBench {
+class CliEdidTest : public CliBench {
  protected:
   void SetUp() override {
     CliBench::SetUp();
@@ -60,7 +60,7 @@ class EdidTest : public CliBench {
       std::make_shared<emu::PanelEeprom>(emu::demoPanelEeprom(), 7);
 };
 
-TEST_F(EdidTest, ReadSavesTheImageAndPrintsTheDump) {
+TEST_F(CliEdidTest, ReadSavesTheImageAndPrintsTheDump) {
   const std::string file = path("panel.bin");
   EXPECT_EQ(run({"edid", "read", file}), kExitSuccess) << err();
   EXPECT_EQ(readFile(file), eepromBytes());
@@ -72,7 +72,7 @@ TEST_F(EdidTest, ReadSavesTheImageAndPrintsTheDump) {
   EXPECT_EQ(lastOutcome(adapter_->lastOpenReceived()), 'I');
 }
 
-TEST_F(EdidTest, AnExistingFileIsOnlyOverwrittenWithForce) {
+TEST_F(CliEdidTest, AnExistingFileIsOnlyOverwrittenWithForce) {
   const std::string file = path("keep.bin");
   writeFile(file, {1, 2, 3});
   EXPECT_EQ(run({"edid", "read", file}), kExitFailure);
@@ -86,7 +86,7 @@ TEST_F(EdidTest, AnExistingFileIsOnlyOverwrittenWithForce) {
   EXPECT_EQ(readFile(file), eepromBytes());
 }
 
-TEST_F(EdidTest, ReadFailuresEndWithStatusOne) {
+TEST_F(CliEdidTest, ReadFailuresEndWithStatusOne) {
   eeprom_->setPanelPresent(false);
   EXPECT_EQ(run({"edid", "read", path("none.bin")}), kExitFailure);
   EXPECT_TRUE(outHas("EEPROM does not respond, check the connection !!!"));
@@ -98,7 +98,7 @@ TEST_F(EdidTest, ReadFailuresEndWithStatusOne) {
   EXPECT_NE(err().find("Ошибка создания файла."), std::string::npos);
 }
 
-TEST_F(EdidTest, WriteTakesTheFileIntoTheEeprom) {
+TEST_F(CliEdidTest, WriteTakesTheFileIntoTheEeprom) {
   const Bytes image = randomBytes(256, 3);
   writeFile(path("new.bin"), image);
   EXPECT_EQ(run({"edid", "write", path("new.bin")}), kExitSuccess) << err();
@@ -106,7 +106,7 @@ TEST_F(EdidTest, WriteTakesTheFileIntoTheEeprom) {
   EXPECT_EQ(outLines().back(), "Writing data to EEPROM is completed successfully.");
 }
 
-TEST_F(EdidTest, WriteFailuresEndWithStatusOne) {
+TEST_F(CliEdidTest, WriteFailuresEndWithStatusOne) {
   const Bytes before = eepromBytes();
   EXPECT_EQ(run({"edid", "write", path("missing.bin")}), kExitFailure);
   EXPECT_NE(err().find("Ошибка открытия файла."), std::string::npos);

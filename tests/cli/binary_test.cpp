@@ -18,7 +18,7 @@
 namespace tarvex::cli::test {
 namespace {
 
-class BinaryTest : public testing::Test {
+class CliBinaryTest : public testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
@@ -48,7 +48,7 @@ class BinaryTest : public testing::Test {
   std::unique_ptr<ChildProcess> child_;
 };
 
-TEST_F(BinaryTest, ChecksTheAdapterOnThePortItIsGiven) {
+TEST_F(CliBinaryTest, ChecksTheAdapterOnThePortItIsGiven) {
   serve();
   EXPECT_EQ(run({"adapter", "check", "--port", server_.slavePath()}), 0) << child_->err();
   const Lines lines = splitLines(child_->out());
@@ -60,7 +60,7 @@ TEST_F(BinaryTest, ChecksTheAdapterOnThePortItIsGiven) {
   EXPECT_EQ(child_->out(), "VCOM порты не найдены!\n");
 }
 
-TEST_F(BinaryTest, ReadsAFlashAndRefusesToOverwriteIt) {
+TEST_F(CliBinaryTest, ReadsAFlashAndRefusesToOverwriteIt) {
   auto controller = std::make_shared<emu::Kb90Controller>(0x0C);
   const Bytes flash = randomBytes(128 * 1024, 9);
   controller->setFlash(flash);
@@ -75,7 +75,7 @@ TEST_F(BinaryTest, ReadsAFlashAndRefusesToOverwriteIt) {
   EXPECT_NE(child_->err().find("already exists"), std::string::npos);
 }
 
-TEST_F(BinaryTest, CtrlCEndsAKeyboardScanWithItsStopSequence) {
+TEST_F(CliBinaryTest, CtrlCEndsAKeyboardScanWithItsStopSequence) {
   auto keyboard = std::make_shared<emu::EmulatedKeyboard>();
   adapter_->addHandler(keyboard);
   serve();
@@ -99,7 +99,7 @@ TEST_F(BinaryTest, CtrlCEndsAKeyboardScanWithItsStopSequence) {
 
 // The last byte of an operation (its outcome, a stop) is sent right before the port is
 // closed: closing must not throw away what the adapter has not read yet.
-TEST_F(BinaryTest, TheLastByteBeforeCloseReachesTheAdapter) {
+TEST_F(CliBinaryTest, TheLastByteBeforeCloseReachesTheAdapter) {
   serve();
   const auto bus = serial::SerialBus::forPath(server_.slavePath());
   for (int round = 0; round < 40; ++round) {
@@ -118,7 +118,7 @@ TEST_F(BinaryTest, TheLastByteBeforeCloseReachesTheAdapter) {
   }
 }
 
-TEST_F(BinaryTest, UsageErrorsAndHelp) {
+TEST_F(CliBinaryTest, UsageErrorsAndHelp) {
   EXPECT_EQ(run({"kb90", "flash"}), 2);
   EXPECT_NE(child_->err().find("unknown action 'flash'"), std::string::npos);
   EXPECT_EQ(child_->out(), "");
@@ -126,7 +126,7 @@ TEST_F(BinaryTest, UsageErrorsAndHelp) {
   EXPECT_NE(child_->out().find("tarvex-cli [--port PATH] mec16 erase [--info]"), std::string::npos);
 }
 
-TEST_F(BinaryTest, BaseFilesLiveInTheHomeDirectory) {
+TEST_F(CliBinaryTest, BaseFilesLiveInTheHomeDirectory) {
   writeText(dir_ / "MB connection KB901X.txt", "Board A  KSO3=5 KSI4=10 KSI7=13 KSI6=12 KSI5=11\n");
   EXPECT_EQ(run({"kb90", "wiring", "--entry", "1", "--cable", "24"}), 0) << child_->err();
   EXPECT_EQ(child_->out(), "Please connect GND and:  A5 B10 C13 D12 E11\n");

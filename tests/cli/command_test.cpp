@@ -14,7 +14,7 @@ using Args = std::vector<std::string>;
 
 ParsedLine parse(const Args& args) { return parseCommandLine(args); }
 
-TEST(CommandLine, OptionsMayStandAnywhereAfterTheProgramName) {
+TEST(CliCommandLine, OptionsMayStandAnywhereAfterTheProgramName) {
   const ParsedLine a = parse({"--force", "kb90", "--port", "/dev/ttyUSB3", "read", "out.bin"});
   ASSERT_EQ(a.kind, ParsedLine::Kind::kRun) << a.text;
   EXPECT_EQ(a.command.operation, Operation::kKb90Read);
@@ -44,7 +44,7 @@ TEST(CommandLine, OptionsMayStandAnywhereAfterTheProgramName) {
   EXPECT_TRUE(e.command.reversed);
 }
 
-TEST(CommandLine, HelpAtEveryLevelWinsOverAnythingElse) {
+TEST(CliCommandLine, HelpAtEveryLevelWinsOverAnythingElse) {
   EXPECT_EQ(parse({"--help"}).text, programHelp());
   EXPECT_EQ(parse({"-h", "bogus"}).text, programHelp());
   EXPECT_EQ(parse({"ite", "--help"}).text, toolHelp(*findTool("ite")));
@@ -59,7 +59,7 @@ TEST(CommandLine, HelpAtEveryLevelWinsOverAnythingElse) {
   }
 }
 
-TEST(CommandLine, WrongLinesAreUsageErrors) {
+TEST(CliCommandLine, WrongLinesAreUsageErrors) {
   const std::vector<Args> wrong = {
       {},
       {"flash", "read", "x.bin"},          // no such tool
@@ -98,7 +98,7 @@ TEST(CommandLine, WrongLinesAreUsageErrors) {
   }
 }
 
-TEST(CommandLine, PinListTakesAllFifteenSignalsOnce) {
+TEST(CliCommandLine, PinListTakesAllFifteenSignalsOnce) {
   const std::string all =
       "KSI5=17,PD1=4,PD2=5,PD3=6,PD4=7,PD5=8,PD6=9,PD7=10,BUSY=11,STB=12,AFD=13,"
       "INIT=15,SLIN=14,KSI4=16,PD0=0";

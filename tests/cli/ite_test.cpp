@@ -27,7 +27,7 @@ Board::Assignments held(const Board::Wiring& wiring) {
   return out;
 }
 
-class IteTest : public CliBench {
+class CliIteTest : public CliBench {
  protected:
   void SetUp() override {
     CliBench::SetUp();
@@ -39,7 +39,7 @@ class IteTest : public CliBench {
   std::shared_ptr<Board> board_ = std::make_shared<Board>(kWiring);
 };
 
-TEST_F(IteTest, SettingsFromAPresetStraightOrReversed) {
+TEST_F(CliIteTest, SettingsFromAPresetStraightOrReversed) {
   EXPECT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
   EXPECT_EQ(board_->assignments(), held(kWiring));
   EXPECT_TRUE(outHas(ite_text::kSettingsSent));
@@ -55,7 +55,7 @@ TEST_F(IteTest, SettingsFromAPresetStraightOrReversed) {
   EXPECT_EQ(run({"ite", "check"}), kExitSuccess) << err();
 }
 
-TEST_F(IteTest, SettingsFromAPinList) {
+TEST_F(CliIteTest, SettingsFromAPinList) {
   const std::string pins =
       "PD0=3,PD1=4,PD2=5,PD3=6,PD4=7,PD5=8,PD6=9,PD7=10,STB=12,AFD=13,INIT=15,SLIN=14,"
       "BUSY=11,KSI4=16,KSI5=0";
@@ -65,7 +65,7 @@ TEST_F(IteTest, SettingsFromAPinList) {
   EXPECT_EQ(board_->assignments(), expected);
 }
 
-TEST_F(IteTest, APresetThatCannotBeAppliedSendsNothing) {
+TEST_F(CliIteTest, APresetThatCannotBeAppliedSendsNothing) {
   EXPECT_EQ(run({"ite", "settings", "--preset", "2"}), kExitFailure);
   EXPECT_TRUE(outHas("Not found information on PD2 !"));
   EXPECT_EQ(run({"ite", "settings", "--preset", "3"}), kExitFailure);
@@ -76,7 +76,7 @@ TEST_F(IteTest, APresetThatCannotBeAppliedSendsNothing) {
   EXPECT_EQ(adapter_->openCount(), 0u);
 }
 
-TEST_F(IteTest, ReadAndWriteTheFlash) {
+TEST_F(CliIteTest, ReadAndWriteTheFlash) {
   ASSERT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
   const Bytes flash = randomBytes(kFlash, 8);
   board_->setFlash(flash);

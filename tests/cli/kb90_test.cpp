@@ -12,7 +12,7 @@ namespace {
 
 constexpr std::size_t kFlash = 128 * 1024;
 
-class Kb90Test : public CliBench {
+class CliKb90Test : public CliBench {
  protected:
   void SetUp() override {
     CliBench::SetUp();
@@ -24,7 +24,7 @@ class Kb90Test : public CliBench {
   std::shared_ptr<emu::Kb90Controller> controller_ = std::make_shared<emu::Kb90Controller>(0x0C);
 };
 
-TEST_F(Kb90Test, ReadStoresTheFlashWithProgress) {
+TEST_F(CliKb90Test, ReadStoresTheFlashWithProgress) {
   const Bytes flash = randomBytes(kFlash, 1);
   controller_->setFlash(flash);
   EXPECT_EQ(run({"kb90", "read", path("ec.bin")}), kExitSuccess) << err();
@@ -34,7 +34,7 @@ TEST_F(Kb90Test, ReadStoresTheFlashWithProgress) {
   EXPECT_TRUE(errHas("reading 100%\n"));
 }
 
-TEST_F(Kb90Test, WriteIsVerifiedAndAMismatchFails) {
+TEST_F(CliKb90Test, WriteIsVerifiedAndAMismatchFails) {
   const Bytes image = randomBytes(kFlash, 2);
   writeFile(path("fw.bin"), image);
   EXPECT_EQ(run({"kb90", "write", path("fw.bin")}), kExitSuccess) << err();
@@ -51,7 +51,7 @@ TEST_F(Kb90Test, WriteIsVerifiedAndAMismatchFails) {
   EXPECT_EQ(lastOutcome(adapter_->lastOpenReceived()), 'O');
 }
 
-TEST_F(Kb90Test, AStalledOrMissingControllerFails) {
+TEST_F(CliKb90Test, AStalledOrMissingControllerFails) {
   controller_->setFaults({.silentAfterBlocks = 100});
   EXPECT_EQ(run({"kb90", "read", path("a.bin")}), kExitFailure);
   EXPECT_TRUE(outHas("No answer from the programmer at block 101 of 512, the operation is interrupted!"));
@@ -65,7 +65,7 @@ TEST_F(Kb90Test, AStalledOrMissingControllerFails) {
   EXPECT_EQ(outLines(), Lines{"VCOM port is not found on the machine!"});
 }
 
-TEST_F(Kb90Test, CtrlCDuringATransferLetsItFinish) {
+TEST_F(CliKb90Test, CtrlCDuringATransferLetsItFinish) {
   const Bytes image = randomBytes(kFlash, 4);
   writeFile(path("fw.bin"), image);
   interrupted_ = true;
@@ -74,7 +74,7 @@ TEST_F(Kb90Test, CtrlCDuringATransferLetsItFinish) {
   EXPECT_TRUE(errHas("cannot stop part-way"));
 }
 
-class WiringTest : public CliBench {
+class CliWiringTest : public CliBench {
  protected:
   void SetUp() override {
     CliBench::SetUp();
@@ -85,7 +85,7 @@ class WiringTest : public CliBench {
   }
 };
 
-TEST_F(WiringTest, AnswersForAnEntryAndACable) {
+TEST_F(CliWiringTest, AnswersForAnEntryAndACable) {
   EXPECT_EQ(run({"kb90", "wiring", "--entry", "1", "--cable", "24"}), kExitSuccess);
   EXPECT_EQ(outLines(), Lines{"Please connect GND and:  A5 B10 C13 D12 E11"});
   EXPECT_EQ(run({"kb90", "wiring", "--entry", "1", "--cable", "24", "--reversed"}), kExitSuccess);
@@ -94,7 +94,7 @@ TEST_F(WiringTest, AnswersForAnEntryAndACable) {
   EXPECT_EQ(busesOpened_, 0);
 }
 
-TEST_F(WiringTest, AnEntryWithoutAnAnswerFails) {
+TEST_F(CliWiringTest, AnEntryWithoutAnAnswerFails) {
   EXPECT_EQ(run({"kb90", "wiring", "--entry", "2", "--cable", "24"}), kExitFailure);
   EXPECT_EQ(outLines(), Lines{"Please select big pins FFC!"});
   EXPECT_EQ(run({"kb90", "wiring", "--entry", "3", "--cable", "24"}), kExitFailure);

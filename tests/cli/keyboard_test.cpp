@@ -12,7 +12,7 @@
 namespace tarvex::cli::test {
 namespace {
 
-class KeyboardTest : public CliBench {
+class CliKeyboardTest : public CliBench {
  protected:
   void SetUp() override {
     CliBench::SetUp();
@@ -38,7 +38,7 @@ class KeyboardTest : public CliBench {
   std::shared_ptr<emu::EmulatedKeyboard> keyboard_ = std::make_shared<emu::EmulatedKeyboard>();
 };
 
-TEST_F(KeyboardTest, PrintsEachToggledCellAndStopsAfterItsTime) {
+TEST_F(CliKeyboardTest, PrintsEachToggledCellAndStopsAfterItsTime) {
   ASSERT_TRUE(keyboard_->pressKey(7, 3));
   ASSERT_TRUE(keyboard_->pressKey(3, 7));
   ASSERT_TRUE(keyboard_->pressKey(12, 30));
@@ -56,7 +56,7 @@ TEST_F(KeyboardTest, PrintsEachToggledCellAndStopsAfterItsTime) {
   EXPECT_FALSE(adapter_->isOpen());
 }
 
-TEST_F(KeyboardTest, CtrlCStopsTheScanQuietly) {
+TEST_F(CliKeyboardTest, CtrlCStopsTheScanQuietly) {
   ASSERT_TRUE(keyboard_->pressKey(1, 2));
   interrupted_ = true;
   EXPECT_EQ(run({"keyboard", "scan", "--no-sound"}), kExitSuccess) << err();
@@ -64,7 +64,7 @@ TEST_F(KeyboardTest, CtrlCStopsTheScanQuietly) {
   EXPECT_EQ(sentCount('I'), 0u);
 }
 
-TEST_F(KeyboardTest, ASilentAdapterEndsTheScanAsAFailure) {
+TEST_F(CliKeyboardTest, ASilentAdapterEndsTheScanAsAFailure) {
   keyboard_->holdReplies(true);
   EXPECT_EQ(run({"keyboard", "scan", "--seconds", "30"}), kExitFailure);
   EXPECT_TRUE(outHas("The programmer does not respond, scanning stopped."));

@@ -16,7 +16,7 @@ constexpr std::size_t kMain = 192 * 1024;
 constexpr std::size_t kInfo = 2048;
 constexpr std::uint32_t kFwp = 0x10;
 
-class Mec16Test : public CliBench {
+class CliMec16Test : public CliBench {
  protected:
   void SetUp() override {
     CliBench::SetUp();
@@ -27,7 +27,7 @@ class Mec16Test : public CliBench {
   std::shared_ptr<emu::Mec1609> chip_ = std::make_shared<emu::Mec1609>();
 };
 
-TEST_F(Mec16Test, CheckAndEraseFailWhileAProtectionIsSet) {
+TEST_F(CliMec16Test, CheckAndEraseFailWhileAProtectionIsSet) {
   EXPECT_EQ(run({"mec16", "check"}), kExitSuccess) << err();
   EXPECT_TRUE(outHas(text::kFwpClear));
 
@@ -51,7 +51,7 @@ TEST_F(Mec16Test, CheckAndEraseFailWhileAProtectionIsSet) {
   EXPECT_TRUE(outHas("It is necessary to update the firmware programmer!"));
 }
 
-TEST_F(Mec16Test, ReadWithInfoStoresBothBlocks) {
+TEST_F(CliMec16Test, ReadWithInfoStoresBothBlocks) {
   const Bytes main = randomBytes(kMain, 5);
   chip_->setMain(main);
   chip_->fillInfo(0x5A);
@@ -63,7 +63,7 @@ TEST_F(Mec16Test, ReadWithInfoStoresBothBlocks) {
   EXPECT_NE(err().find("reading 100%"), std::string::npos);
 }
 
-TEST_F(Mec16Test, CtrlCStopsAReadAsAFailure) {
+TEST_F(CliMec16Test, CtrlCStopsAReadAsAFailure) {
   interrupted_ = true;
   EXPECT_EQ(run({"mec16", "read", path("part.bin")}), kExitFailure);
   EXPECT_TRUE(outHas(text::kUserStop));
@@ -72,7 +72,7 @@ TEST_F(Mec16Test, CtrlCStopsAReadAsAFailure) {
   EXPECT_FALSE(adapter_->isOpen());
 }
 
-TEST_F(Mec16Test, WriteProgramsTheMainBlock) {
+TEST_F(CliMec16Test, WriteProgramsTheMainBlock) {
   const Bytes image = randomBytes(kMain, 6);
   writeFile(path("fw.bin"), image);
   EXPECT_EQ(run({"mec16", "write", path("fw.bin")}), kExitSuccess) << err();

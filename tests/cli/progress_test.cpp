@@ -10,7 +10,7 @@
 namespace tarvex::cli {
 namespace {
 
-TEST(Progress, PlainLinesOnceAtEachWholePercentPerPhase) {
+TEST(CliProgress, PlainLinesOnceAtEachWholePercentPerPhase) {
   std::ostringstream err;
   Progress progress(err, false, 32768);
   // As a KB90xx write and its verification drive the gauge.
@@ -32,7 +32,7 @@ TEST(Progress, PlainLinesOnceAtEachWholePercentPerPhase) {
   EXPECT_EQ(err.str(), expected);
 }
 
-TEST(Progress, ClampsAndFollowsAMaximumSetLater) {
+TEST(CliProgress, ClampsAndFollowsAMaximumSetLater) {
   std::ostringstream err;
   Progress progress(err, false, 768);
   progress.setColor(colors::kLime);
@@ -42,7 +42,7 @@ TEST(Progress, ClampsAndFollowsAMaximumSetLater) {
   EXPECT_EQ(err.str(), "reading 50%\nreading 100%\n");
 }
 
-TEST(Progress, TerminalBarMakesWayForLogLinesAndGoesAtTheEnd) {
+TEST(CliProgress, TerminalBarMakesWayForLogLinesAndGoesAtTheEnd) {
   std::ostringstream err;
   Progress progress(err, true, 512);
   progress.setColor(colors::kLime);
