@@ -3,6 +3,7 @@
 // test and runs it once (used to make the README's screenshots).
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 
 #include "app/demo/demo_control.h"
@@ -18,7 +19,9 @@ int main(int argc, char** argv) {
   }
 
   tarvex::emu::DemoBench bench;
-  const std::string samples = TARVEX_SAMPLES_DIR;
+  const std::string samples = std::filesystem::is_directory(TARVEX_SAMPLES_DIR)
+                                  ? TARVEX_SAMPLES_DIR
+                                  : TARVEX_INSTALLED_SAMPLES_DIR;
   tarvex::BaseFilePaths paths{samples + "/kb90/MB connection KB901X.txt",
                               samples + "/ite/MB connection IT85XX.txt"};
   return tarvex::runTarvex(argc, argv, bench.bus(), paths, [&](tarvex::Shell& shell) {
