@@ -105,6 +105,20 @@ void Bench::arm(const InjectedFault& fault) {
   }
 }
 
+void Bench::disarm() {
+  reported_.reset();
+  adapter_->plugIn();
+  adapter_->setTag(tag_);
+  adapter_->setFaults({});
+  adapter_->clearRecords();
+  tap_->restart();
+  clearBadStatus();
+  clearView();
+  full_.reset();
+  image_ = defaultImage_;
+  fault_ = {};
+}
+
 void Bench::armLine(const InjectedFault& fault) {
   emu::FaultPlan plan;
   std::uint64_t at = tag_.size();
@@ -171,6 +185,17 @@ Bytes Bench::sent() const {
   return all;
 }
 
+void Bench::forgetView(test::RecordingView& view) {
+  view.clearLog();
+  boxesSeen_ = view.errorBoxes().size();
+}
+
+std::vector<std::string> Bench::boxesSince(const test::RecordingView& view) const {
+  const auto all = view.errorBoxes();
+  return std::vector<std::string>(all.begin() + static_cast<long>(std::min(boxesSeen_, all.size())),
+                                  all.end());
+}
+
 bool Bench::hasLine(const std::string& line) const {
   const auto all = lines();
   return std::find(all.begin(), all.end(), line) != all.end();
@@ -223,6 +248,23 @@ std::uint32_t Bench::random() {
   randomState_ ^= randomState_ << 25;
   randomState_ ^= randomState_ >> 27;
   return static_cast<std::uint32_t>((randomState_ * 0x2545F4914F6CDD1Dull) >> 32);
+}
+
+std::size_t Bench::fileLength(std::size_t size) {
+  if (!config_.varied) return size;
+  const std::uint32_t pick = random() % 10;
+  if (pick < 6) return size;
+  if (pick < 8) {
+    const std::size_t shorter = random() % size;
+    return pick == 6 ? shorter : shorter / 256 * 256;
+  }
+  return size + 1 + random() % 4096;
+}
+
+Bytes Bench::padded(const Bytes& file, std::size_t size) {
+  Bytes chip(size, 0xFF);
+  std::copy_n(file.begin(), std::min(size, file.size()), chip.begin());
+  return chip;
 }
 
 Bytes Bench::randomImage(std::size_t size, bool blank) {

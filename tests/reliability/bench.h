@@ -17,6 +17,7 @@
 #include "emulator/emulator_bus.h"
 #include "tests/reliability/disk_full.h"
 #include "tests/reliability/reply_tap.h"
+#include "tests/support/recording_view.h"
 
 namespace tarvex::reliability {
 
@@ -67,6 +68,9 @@ enum class FailureEnd {
 struct BenchConfig {
   Duration bound = std::chrono::milliseconds(250);  // every wait bound the tool takes
   std::uint32_t seed = 1;                           // chip contents and image files
+  // Let the seed also vary the shape of the work: files to write that are shorter or
+  // longer than the chip, images with several runs.
+  bool varied = false;
 };
 
 class Bench {
@@ -79,6 +83,10 @@ class Bench {
   virtual bool applies(Fault fault) const;
   // Sets the fault up; call once, before run().
   void arm(const InjectedFault& fault);
+  // Takes the fault away again (adapter plugged in with the right firmware, chip healthy,
+  // image in the scratch folder) and forgets what the run left in the records, so the same
+  // tool can run again.
+  void disarm();
   // The operation as the window runs it: the button handler, then the worker on a thread
   // of its own, to its end.
   virtual void run() = 0;
@@ -97,6 +105,9 @@ class Bench {
   virtual std::optional<std::string> modeWord() const { return std::nullopt; }
   // All start buttons enabled again, for tools that disable them.
   virtual std::optional<bool> buttonsEnabled() const { return std::nullopt; }
+  // What the operation returned to its caller (the result a command line's exit status
+  // shows); nothing when it never got that far or returns nothing.
+  std::optional<bool> reported() const { return reported_; }
   // Whether chip and file hold what a success promises (a read: the file is the chip's
   // memory, up to a byte the armed fault corrupted on the way; a write: the chip holds the
   // file; an erase: the chip is blank). Nothing where that cannot be told.
@@ -126,11 +137,17 @@ class Bench {
   virtual std::vector<std::string> failurePrefixes() const = 0;
   virtual std::vector<std::uint8_t> wrongTag() const;
   virtual void armBadStatus() {}
+  virtual void clearBadStatus() {}
+  virtual void clearView() = 0;
   virtual void armSlow(const InjectedFault& fault);
-  // Room left on the disk when the save starts to fail: half the image by default.
+  // Room left on the disk for the image before the save fails (none unless a bench says).
   virtual std::size_t diskRoom() const { return 0; }
   // Faults of the adapter line: how the positioned faults map onto the firmware.
   virtual void armLine(const InjectedFault& fault);
+
+  // The log is cleared as the window's would be; message boxes shown so far are forgotten.
+  void forgetView(test::RecordingView& view);
+  std::vector<std::string> boxesSince(const test::RecordingView& view) const;
 
   bool hasLine(const std::string& line) const;
   bool hasLineStartingWith(const std::string& prefix) const;
@@ -145,9 +162,16 @@ class Bench {
   // signals; `blank` excludes FFh too.
   Bytes randomImage(std::size_t size, bool blank = false);
   std::uint32_t random();
-  void setImage(std::string path) { image_ = std::move(path); }
+  // The length of a file to write to a chip of `size` bytes: `size`, or when the bench is
+  // varied sometimes shorter (now and then on a 256-byte boundary, or empty) or longer.
+  std::size_t fileLength(std::size_t size);
+  // What a chip of `size` bytes holds after a write of `file`: the file cut to the chip,
+  // the rest erased.
+  static Bytes padded(const Bytes& file, std::size_t size);
+  void setImage(std::string path) { image_ = defaultImage_ = std::move(path); }
 
   const BenchConfig config_;
+  std::optional<bool> reported_;
   emu::EmulatorBus bus_;
   std::shared_ptr<emu::EmulatedAdapter> adapter_;
   std::shared_ptr<ReplyTap> tap_;
@@ -156,6 +180,8 @@ class Bench {
   std::vector<std::uint8_t> tag_;
   std::filesystem::path dir_;
   std::string image_;
+  std::string defaultImage_;
+  std::size_t boxesSeen_ = 0;
   InjectedFault fault_;
   std::unique_ptr<DiskFull> full_;
   std::uint64_t randomState_;

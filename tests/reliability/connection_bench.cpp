@@ -22,9 +22,10 @@ class ConnectionTestBench final : public Bench {
   bool applies(Fault fault) const override {
     return fault != Fault::kBadStatus && Bench::applies(fault);
   }
-  void run() override { runConnectionTest(bus_, log_); }
+  void run() override { reported_ = runConnectionTest(bus_, log_); }
 
   std::vector<std::string> lines() const override { return log_.lines(); }
+  void clearView() override { log_.clear(); }
   bool failureNamed() const override {
     const std::string notOk = text::kNotOk;
     for (const auto& line : lines()) {

@@ -34,7 +34,8 @@ class EdidBench : public Bench {
 
  public:
   std::vector<std::string> lines() const override { return view_.lines(); }
-  std::vector<std::string> errorBoxes() const override { return view_.errorBoxes(); }
+  std::vector<std::string> errorBoxes() const override { return boxesSince(view_); }
+  void clearView() override { forgetView(view_); }
 
  protected:
   std::vector<std::string> failurePrefixes() const override {
@@ -47,6 +48,10 @@ class EdidBench : public Bench {
             msg::kFileNotRead,
             "The programmer stopped answering: ",
             "Unknown answer from the programmer: "};
+  }
+  void clearBadStatus() override {
+    eeprom_->setPanelPresent(true);
+    eeprom_->setWriteProtected(false);
   }
   Bytes eepromBytes() const {
     const auto c = eeprom_->contents();
@@ -68,7 +73,7 @@ class EdidReadBench final : public EdidBench {
   bool applies(Fault) const override { return true; }
   void run() override {
     view_.answerNextDialog(imagePath());
-    tool_.read();
+    reported_ = tool_.read();
   }
   // The read ends at the adapter ('I', link closed) before the save dialog: it succeeded
   // when it was read and then stored.
@@ -90,8 +95,9 @@ class EdidWriteBench final : public EdidBench {
   explicit EdidWriteBench(const BenchConfig& config)
       : EdidBench(config, std::make_shared<emu::PanelEeprom>()) {
     eeprom_->setContents(toContents(randomImage(256)));
-    image_ = randomImage(256);
-    writeScratch(imagePath(), image_);
+    const Bytes file = randomImage(fileLength(256));
+    writeScratch(imagePath(), file);
+    expected_ = padded(file, 256);
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
@@ -99,9 +105,9 @@ class EdidWriteBench final : public EdidBench {
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    tool_.write();
+    reported_ = tool_.write();
   }
-  std::optional<bool> dataIntact() const override { return eepromBytes() == image_; }
+  std::optional<bool> dataIntact() const override { return eepromBytes() == expected_; }
   // A file that cannot be opened ends the write with the link closed and no signal, as a
   // cancelled dialog does.
   FailureEnd failureEnd() const override {
@@ -113,7 +119,7 @@ class EdidWriteBench final : public EdidBench {
   void armBadStatus() override { eeprom_->setWriteProtected(true); }
 
  private:
-  Bytes image_;
+  Bytes expected_;
 };
 
 }  // namespace

@@ -104,6 +104,7 @@ class ScriptedBench final : public Bench {
   OpKind kind() const override { return kind_; }
   void run() override {}
   std::vector<std::string> lines() const override { return {success_ ? "done" : "failed"}; }
+  void clearView() override {}
   std::optional<bool> dataIntact() const override { return intact_; }
 
  protected:

@@ -17,8 +17,19 @@ namespace {
 namespace text = ite_text;
 constexpr std::size_t kFlashSize = IteTool::kFlashSize;
 // The image a write programs: a run of non-blank bytes at the start of an erased flash, so
-// every flash address the tool sends is 00 00 00 and no request byte is 'I' or 'O'.
+// the only flash address the tool sends is 00 00 00. A varied bench writes a few runs
+// spread over the flash instead, each starting at an address with no 'I' or 'O' byte in
+// it, so no request byte is ever an outcome letter.
 constexpr std::size_t kProgrammedBytes = 1024;
+constexpr int kVariedRuns = 4;
+
+bool addressSendable(std::uint32_t address) {
+  for (int shift : {0, 8, 16}) {
+    const auto byte = static_cast<std::uint8_t>(address >> shift);
+    if (byte == 'I' || byte == 'O') return false;
+  }
+  return true;
+}
 
 const emu::It85Board::Wiring kWiring{3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 15, 14, 11, 16, 17};
 
@@ -41,7 +52,8 @@ class IteBench : public Bench {
       : IteBench(config, std::make_shared<emu::It85Board>(kWiring), settingsSent) {}
 
   std::vector<std::string> lines() const override { return view_.lines(); }
-  std::vector<std::string> errorBoxes() const override { return view_.errorBoxes(); }
+  std::vector<std::string> errorBoxes() const override { return boxesSince(view_); }
+  void clearView() override { forgetView(view_); }
   std::optional<std::string> modeWord() const override { return tool_.mode().get(); }
   std::optional<bool> buttonsEnabled() const override { return view_.allButtonsEnabled(); }
 
@@ -56,9 +68,11 @@ class IteBench : public Bench {
   std::size_t diskRoom() const override { return kFlashSize / 2; }
 
   void armBoard(const emu::It85Board::Faults& faults) { board_->setFaults(faults); }
+  void clearBadStatus() override { board_->setFaults({}); }
   void stream(bool started) {
+    reported_ = false;
     if (!started) return;
-    std::thread worker([this] { tool_.runWorker(); });
+    std::thread worker([this] { reported_ = tool_.runWorker(); });
     worker.join();
   }
 
@@ -86,7 +100,7 @@ class IteSettingsBench final : public IteBench {
  public:
   explicit IteSettingsBench(const BenchConfig& config) : IteBench(config, false) {}
   OpKind kind() const override { return OpKind::kCheck; }
-  void run() override { tool_.sendSettings(); }
+  void run() override { reported_ = tool_.sendSettings(); }
   // The exchange sends no outcome signal, and its INIT# assignment goes out as 'I','N'.
   bool outcomeBytesMeaningful() const override { return false; }
   FailureEnd failureEnd() const override { return FailureEnd::kNothing; }
@@ -107,7 +121,7 @@ class IteCheckBench final : public IteBench {
  public:
   explicit IteCheckBench(const BenchConfig& config) : IteBench(config, true) {}
   OpKind kind() const override { return OpKind::kCheck; }
-  void run() override { tool_.checkConnection(); }
+  void run() override { reported_ = tool_.checkConnection(); }
 
  protected:
   std::vector<std::string> successLines() const override { return {}; }
@@ -136,10 +150,27 @@ class IteWriteBench final : public IteBench {
  public:
   explicit IteWriteBench(const BenchConfig& config) : IteBench(config, true) {
     board_->setFlash(randomImage(kFlashSize));
-    image_.assign(kFlashSize, 0xFF);
-    const Bytes programmed = randomImage(kProgrammedBytes, true);
-    std::copy(programmed.begin(), programmed.end(), image_.begin());
-    writeScratch(imagePath(), image_);
+    Bytes image(kFlashSize, 0xFF);
+    if (!config.varied) {
+      const Bytes run = randomImage(kProgrammedBytes, true);
+      std::copy(run.begin(), run.end(), image.begin());
+    } else {
+      // One run in each quarter of the flash, so runs never touch.
+      for (int r = 0; r < kVariedRuns; ++r) {
+        std::uint32_t start = 0;
+        do {
+          start = r * (kFlashSize / kVariedRuns) + random() % (kFlashSize / kVariedRuns - 512);
+        } while (!addressSendable(start));
+        const Bytes run = randomImage(16 + random() % 241, true);
+        std::copy(run.begin(), run.end(), image.begin() + start);
+      }
+    }
+    Bytes file = image;
+    file.resize(fileLength(kFlashSize), 0x00);
+    writeScratch(imagePath(), file);
+    expected_ = padded(file, kFlashSize);
+    programmed_ = static_cast<int>(std::count_if(expected_.begin(), expected_.end(),
+                                                 [](std::uint8_t b) { return b != 0xFF; }));
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
@@ -149,16 +180,23 @@ class IteWriteBench final : public IteBench {
     view_.answerNextDialog(imagePath());
     stream(tool_.startWrite());
   }
-  std::optional<bool> dataIntact() const override { return board_->flash() == image_; }
+  std::optional<bool> dataIntact() const override { return board_->flash() == expected_; }
 
  protected:
   std::vector<std::string> successLines() const override { return {text::kWriteDone}; }
+  // A flash byte in the middle refused; with nothing to program, the first write of the
+  // flash-mode entry.
   void armBadStatus() override {
-    armBoard({.flashByteRefusedAt = static_cast<int>(kProgrammedBytes / 2)});
+    if (programmed_ > 0) {
+      armBoard({.flashByteRefusedAt = programmed_ / 2 + 1});
+    } else {
+      armBoard({.writeFails = std::make_pair(std::uint8_t{0x27}, std::uint8_t{0x01})});
+    }
   }
 
  private:
-  Bytes image_;
+  Bytes expected_;
+  int programmed_ = 0;
 };
 
 }  // namespace

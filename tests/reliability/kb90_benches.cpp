@@ -34,15 +34,17 @@ class Kb90Bench : public Bench {
   // starts ReadThread_KB90.
   void click(bool reading) {
     view_.answerNextDialog(imagePath());
+    reported_ = false;
     if (!(reading ? tool_.readClick() : tool_.writeClick())) return;
-    std::thread worker([this] { tool_.runWorker(); });
+    std::thread worker([this] { reported_ = tool_.runWorker(); });
     tool_.beginTransfer();
     worker.join();
   }
 
  public:
   std::vector<std::string> lines() const override { return view_.lines(); }
-  std::vector<std::string> errorBoxes() const override { return view_.errorBoxes(); }
+  std::vector<std::string> errorBoxes() const override { return boxesSince(view_); }
+  void clearView() override { forgetView(view_); }
   std::optional<std::string> modeWord() const override { return tool_.mode().get(); }
   std::optional<bool> buttonsEnabled() const override { return view_.allButtonsEnabled(); }
   // A file that cannot be created or opened ends the click with the link closed and no
@@ -52,6 +54,7 @@ class Kb90Bench : public Bench {
   }
 
  protected:
+  void clearBadStatus() override { chip_->setFaults({}); }
   std::vector<std::string> failurePrefixes() const override {
     return {text::kNoController,   text::kFileWriteFailed, text::kVerifyFailed,
             text::kFileReadFailed, text::kNoAnswerAtBlock, text::kNoAnswerVerify,
@@ -83,26 +86,33 @@ class Kb90WriteBench final : public Kb90Bench {
  public:
   explicit Kb90WriteBench(const BenchConfig& config)
       : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {
-    image_ = randomImage(kFlashSize);
-    image_[kStuckCell] = 0x5A;  // a stuck cell must be one the write changes
-    writeScratch(imagePath(), image_);
+    Bytes file = randomImage(fileLength(kFlashSize));
+    if (file.size() > kStuckCell) file[kStuckCell] = 0x5A;  // the stuck cell must change
+    writeScratch(imagePath(), file);
+    verified_ = file.size() >= kFlashSize;
+    expected_ = padded(file, kFlashSize);
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
     return fault == Fault::kNoFile || Bench::applies(fault);
   }
   void run() override { click(false); }
-  std::optional<bool> dataIntact() const override { return chip_->flash() == image_; }
+  std::optional<bool> dataIntact() const override { return chip_->flash() == expected_; }
 
  protected:
   // The verification's verdict; "Writing is completed successfully." before it only says
   // the blocks went out.
   std::vector<std::string> successLines() const override { return {text::kVerifyOk}; }
-  // A flash cell that keeps its erased value: the verification must catch it.
-  void armBadStatus() override { chip_->setFaults({.stuckCell = kStuckCell}); }
+  // A flash cell that keeps its erased value: the verification must catch it. A shorter
+  // file is written without a verification, so there the controller does not answer.
+  void armBadStatus() override {
+    chip_->setFaults(verified_ ? emu::Kb90Faults{.stuckCell = kStuckCell}
+                               : emu::Kb90Faults{.noController = true});
+  }
 
  private:
-  Bytes image_;
+  bool verified_ = true;
+  Bytes expected_;
 };
 
 }  // namespace

@@ -22,7 +22,8 @@ class Mec16Bench : public Bench {
       : Mec16Bench(config, std::make_shared<emu::Mec1609>()) {}
 
   std::vector<std::string> lines() const override { return view_.lines(); }
-  std::vector<std::string> errorBoxes() const override { return view_.errorBoxes(); }
+  std::vector<std::string> errorBoxes() const override { return boxesSince(view_); }
+  void clearView() override { forgetView(view_); }
   std::optional<std::string> modeWord() const override { return tool_.modeWord().get(); }
 
  protected:
@@ -45,11 +46,16 @@ class Mec16Bench : public Bench {
   }
   std::vector<std::uint8_t> wrongTag() const override { return emu::tags::v41(); }
   std::size_t diskRoom() const override { return kMainSize / 2; }
+  void clearBadStatus() override {
+    chip_->setFaults({});
+    chip_->setStatusBits(0);
+  }
 
   // A stream started by its button handler, then carried by the worker to its end.
   void stream(bool started) {
+    reported_ = false;
     if (!started) return;
-    std::thread worker([this] { tool_.runWorker(); });
+    std::thread worker([this] { reported_ = tool_.runWorker(); });
     worker.join();
   }
 
@@ -71,7 +77,7 @@ class Mec16CheckBench final : public Mec16Bench {
  public:
   using Mec16Bench::Mec16Bench;
   OpKind kind() const override { return OpKind::kCheck; }
-  void run() override { tool_.connectionCheck(); }
+  void run() override { reported_ = tool_.connectionCheck(); }
 
  protected:
   void armBadStatus() override { chip_->setStatusBits(emu::mec1609::kStatusFwp); }
@@ -79,25 +85,40 @@ class Mec16CheckBench final : public Mec16Bench {
 
 class Mec16ReadBench final : public Mec16Bench {
  public:
-  using Mec16Bench::Mec16Bench;
+  Mec16ReadBench(const BenchConfig& config, bool withInfo)
+      : Mec16Bench(config), withInfo_(withInfo) {
+    chip_->fillInfo(static_cast<std::uint8_t>(random()));
+  }
   OpKind kind() const override { return OpKind::kRead; }
   bool applies(Fault) const override { return true; }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startRead(false));
+    stream(tool_.startRead(withInfo_));
   }
-  std::optional<bool> dataIntact() const override { return fileMatches(chip_->mainFlash()); }
+  std::optional<bool> dataIntact() const override {
+    Bytes memory = chip_->mainFlash();
+    if (withInfo_) {
+      const Bytes info = chip_->infoFlash();
+      memory.insert(memory.end(), info.begin(), info.end());
+    }
+    return fileMatches(memory);
+  }
 
  protected:
-  std::vector<std::string> successLines() const override { return {text::kMainReadDone}; }
+  std::vector<std::string> successLines() const override {
+    return {withInfo_ ? text::kInfoReadDone : text::kMainReadDone};
+  }
   void armBadStatus() override { chip_->setFaults({.badBlock = std::make_pair(0u, 96)}); }
+
+ private:
+  bool withInfo_;
 };
 
 class Mec16EraseBench final : public Mec16Bench {
  public:
   using Mec16Bench::Mec16Bench;
   OpKind kind() const override { return OpKind::kErase; }
-  void run() override { tool_.erase(false); }
+  void run() override { reported_ = tool_.erase(false); }
   std::optional<bool> dataIntact() const override {
     const Bytes flash = chip_->mainFlash();
     return std::all_of(flash.begin(), flash.end(), [](std::uint8_t b) { return b == 0xFF; });
@@ -121,8 +142,10 @@ class Mec16WriteBench final : public Mec16Bench {
  public:
   explicit Mec16WriteBench(const BenchConfig& config) : Mec16Bench(config) {
     chip_->fillMain(0xFF);  // writing needs an erased flash
-    image_ = randomImage(kMainSize);
-    writeScratch(imagePath(), image_);
+    const Bytes file = randomImage(fileLength(kMainSize));
+    writeScratch(imagePath(), file);
+    expected_ = padded(file, kMainSize);
+    fileBlocks_ = static_cast<int>(std::min(file.size(), kMainSize) / 256);
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
@@ -132,14 +155,18 @@ class Mec16WriteBench final : public Mec16Bench {
     view_.answerNextDialog(imagePath());
     stream(tool_.startWrite(false));
   }
-  std::optional<bool> dataIntact() const override { return chip_->mainFlash() == image_; }
+  std::optional<bool> dataIntact() const override { return chip_->mainFlash() == expected_; }
 
  protected:
   std::vector<std::string> successLines() const override { return {text::kWriteDone}; }
-  void armBadStatus() override { chip_->setFaults({.badAckAtBlock = 384, .ackByte = 'x'}); }
+  // A block in the middle of the file acknowledged with a wrong byte.
+  void armBadStatus() override {
+    chip_->setFaults({.badAckAtBlock = std::max(1, fileBlocks_ / 2), .ackByte = 'x'});
+  }
 
  private:
-  Bytes image_;
+  Bytes expected_;
+  int fileBlocks_ = 0;
 };
 
 }  // namespace
@@ -148,7 +175,10 @@ std::unique_ptr<Bench> makeMec16Check(const BenchConfig& config) {
   return std::make_unique<Mec16CheckBench>(config);
 }
 std::unique_ptr<Bench> makeMec16Read(const BenchConfig& config) {
-  return std::make_unique<Mec16ReadBench>(config);
+  return std::make_unique<Mec16ReadBench>(config, false);
+}
+std::unique_ptr<Bench> makeMec16ReadWithInfo(const BenchConfig& config) {
+  return std::make_unique<Mec16ReadBench>(config, true);
 }
 std::unique_ptr<Bench> makeMec16Erase(const BenchConfig& config) {
   return std::make_unique<Mec16EraseBench>(config);

@@ -12,6 +12,7 @@ const std::vector<Operation>& operations() {
       {"keyboard scan", makeKeyboardScan},
       {"MEC16 check", makeMec16Check},
       {"MEC16 read", makeMec16Read},
+      {"MEC16 read+INFO", makeMec16ReadWithInfo},
       {"MEC16 erase", makeMec16Erase},
       {"MEC16 write", makeMec16Write},
       {"ITE settings", makeIteSettings},

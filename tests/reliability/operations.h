@@ -24,6 +24,7 @@ std::unique_ptr<Bench> makeKb90Write(const BenchConfig& config);
 std::unique_ptr<Bench> makeKeyboardScan(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16Check(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16Read(const BenchConfig& config);
+std::unique_ptr<Bench> makeMec16ReadWithInfo(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16Erase(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16Write(const BenchConfig& config);
 std::unique_ptr<Bench> makeIteSettings(const BenchConfig& config);

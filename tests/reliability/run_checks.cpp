@@ -90,6 +90,10 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
 
   const bool claimed = bench.claimedSuccess();
   const bool named = bench.failureNamed();
+  if (const auto reported = bench.reported(); reported && *reported != claimed) {
+    fail(std::string("returned ") + (*reported ? "success" : "failure") + " but told the user " +
+         (claimed ? "success" : "failure"));
+  }
   const Bytes sent = bench.sent();
   const bool outcomes = bench.outcomeBytesMeaningful();
   const auto successes = std::count(sent.begin(), sent.end(), std::uint8_t{'I'});
@@ -143,13 +147,25 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
   return judgement;
 }
 
+std::vector<std::string> brokenAfterwards(Bench& bench, Duration hangLimit, Duration limit,
+                                          bool* hung) {
+  bench.disarm();
+  const RunResult again = runBench(bench, {}, hangLimit);
+  *hung = again.guarded.end == RunEnd::kHung;
+  auto broken = judgeRun(bench, again, Expect::kSuccess, limit).broken;
+  for (auto& b : broken) b = "the run after it: " + b;
+  return broken;
+}
+
 SoakVerdict judge(const Bench& bench, const RunResult& run, std::uint64_t healthyReplies) {
   SoakVerdict verdict;
   verdict.hang = run.guarded.end == RunEnd::kHung;
   verdict.crash = run.guarded.end == RunEnd::kThrew;
   if (verdict.hang) return verdict;
-  verdict.claimedSuccess = bench.claimedSuccess();
+  // A success returned to the caller counts as told: a command line exits 0 on it.
+  verdict.claimedSuccess = bench.claimedSuccess() || bench.reported() == true;
   if (!verdict.claimedSuccess) return verdict;
+  if (bench.reported() == false) verdict.falseSuccess = true;  // told, but returned failure
 
   const InjectedFault& fault = bench.fault();
   const auto intact = bench.dataIntact();

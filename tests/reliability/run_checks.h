@@ -40,6 +40,11 @@ struct Judgement {
 // `limit` is the time the run may take.
 Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Duration limit);
 
+// After a run that did not hang: takes the fault away and runs the same tool once more; it
+// must succeed, or the fault left something behind. Empty when it did.
+std::vector<std::string> brokenAfterwards(Bench& bench, Duration hangLimit, Duration limit,
+                                          bool* hung);
+
 struct SoakVerdict {
   bool hang = false;
   bool crash = false;

@@ -1,9 +1,10 @@
 // The seeded fault soak: N operations, each on a fresh bench, each with a fault drawn from
-// the seed (its kind, the reply byte it strikes, the bits it flips, how late a reply is),
-// run under the watchdog. The same seed draws the same faults on the same data. Prints the
-// runs, the faults injected, and the four figures that must stay 0: hangs, crashes, false
-// successes and lost data (a read that told success but whose file is not the chip's
-// memory). Exits non-zero when one of them is not 0.
+// the seed (its kind, the reply byte it strikes, the bits it flips, how late a reply is)
+// and with its data and files drawn from it too (chip contents, files to write that are
+// shorter or longer than the chip), run under the watchdog. The same seed draws the same faults on
+// the same data. Prints the runs, the faults injected, and the four figures that must stay 0:
+// hangs, crashes, false successes and lost data (a read that told success but whose file is not the
+// chip's memory). Exits non-zero when one of them is not 0.
 //
 //   soak_reliability [--runs N] [--seed S] [--jobs J]
 
@@ -44,6 +45,7 @@ struct Planned {
 
 struct Outcome {
   SoakVerdict verdict;
+  bool stuck = false;  // the tool did not work again once the fault was gone
   std::vector<std::string> lines;
 };
 
@@ -136,7 +138,7 @@ std::uint64_t digest(const std::vector<Planned>& runs) {
 }
 
 Outcome runOne(const Planned& p, const Profile& profile) {
-  auto bench = operations()[p.op].make({.bound = kBenchBound, .seed = p.seed});
+  auto bench = operations()[p.op].make({.bound = kBenchBound, .seed = p.seed, .varied = true});
   const RunResult run = runBench(*bench, p.fault, kHangLimit);
   Outcome outcome;
   outcome.verdict = judge(*bench, run, profile.replies);
@@ -149,6 +151,13 @@ Outcome runOne(const Planned& p, const Profile& profile) {
     outcome.lines = bench->lines();
     if (v.crash) outcome.lines.push_back("exception: " + run.guarded.what);
   }
+  bool hung = false;
+  const auto afterwards = brokenAfterwards(*bench, kHangLimit, kRunLimit, &hung);
+  if (!afterwards.empty()) {
+    outcome.stuck = true;
+    outcome.lines.insert(outcome.lines.end(), afterwards.begin(), afterwards.end());
+  }
+  if (hung) (void)bench.release();
   return outcome;
 }
 
@@ -189,7 +198,7 @@ int soak(const Options& options) {
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   int faults = 0, hangs = 0, crashes = 0, falseSuccesses = 0, lostData = 0, succeeded = 0;
-  int believed = 0, slowFailed = 0;
+  int believed = 0, slowFailed = 0, stuck = 0;
   std::map<std::string, int> byFault;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const auto& v = outcomes[i].verdict;
@@ -201,16 +210,20 @@ int soak(const Options& options) {
     lostData += v.lostData;
     succeeded += v.claimedSuccess;
     believed += v.believedCorruption;
+    stuck += outcomes[i].stuck;
     slowFailed += runs[i].fault.kind == Fault::kSlowReply && !v.claimedSuccess && !v.hang;
-    if (v.hang || v.crash || v.falseSuccess || v.lostData) report(i, runs[i], outcomes[i]);
+    if (v.hang || v.crash || v.falseSuccess || v.lostData || outcomes[i].stuck) {
+      report(i, runs[i], outcomes[i]);
+    }
   }
 
-  std::cout << "runs             " << runs.size() << '\n'
-            << "faults injected  " << faults << '\n'
-            << "hangs            " << hangs << '\n'
-            << "crashes          " << crashes << '\n'
-            << "false successes  " << falseSuccesses << '\n'
-            << "lost data        " << lostData << '\n'
+  std::cout << "runs                " << runs.size() << '\n'
+            << "faults injected     " << faults << '\n'
+            << "hangs               " << hangs << '\n'
+            << "crashes             " << crashes << '\n'
+            << "false successes     " << falseSuccesses << '\n'
+            << "lost data           " << lostData << '\n'
+            << "did not work again  " << stuck << '\n'
             << "(" << succeeded << " told success, " << runs.size() - succeeded << " failed, "
             << slowFailed << " failed on a slow reply alone, " << believed
             << " took a corrupted reply at its word; ";
@@ -221,7 +234,8 @@ int soak(const Options& options) {
   }
   std::cout << "; " << static_cast<int>(seconds) << " s)" << std::endl;
 
-  const bool clean = healthy && hangs == 0 && crashes == 0 && falseSuccesses == 0 && lostData == 0;
+  const bool clean =
+      healthy && hangs == 0 && crashes == 0 && falseSuccesses == 0 && lostData == 0 && stuck == 0;
   // A hung run's thread is still going; leave without waiting for it.
   std::cout.flush();
   std::_Exit(clean ? 0 : 1);
