@@ -6,18 +6,17 @@
 //   bench_kb90 [--adapter-time]   with the controller's own work times (erase, block read,
 //                                 programming, checksum); without, the wire alone paces.
 
-#include <sys/resource.h>
-
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <thread>
 #include <vector>
 
+#include "bench/bench_support.h"
+#include "bench/timing_bus.h"
 #include "emulator/emulator_bus.h"
 #include "emulator/kb90/kb90_controller.h"
 #include "tools/kb90/kb90_tool.h"
@@ -26,104 +25,56 @@ namespace {
 
 using namespace std::chrono;
 using namespace tarvex;
-using emu::Clock;
 
 class QuietView : public ToolView, public kb90::Kb90View {
  public:
   explicit QuietView(std::string file) : file_(std::move(file)) {}
-  void logLine(const std::string& line) override { last_ = line; }
+  void logLine(const std::string&) override {}
   void clearLog() override {}
   void setGaugeMaximum(int, int) override {}
   void setGaugeProgress(int, int) override {}
   void setGaugeColor(int, Rgb) override {}
   void setStartButtonsEnabled(bool) override {}
   std::optional<std::string> chooseFile(const FileDialogSpec&) override { return file_; }
-  void showErrorBox(const std::string& text) override { last_ = text; }
+  void showErrorBox(const std::string&) override {}
   void setButtonEnabled(kb90::Kb90Button, bool) override {}
-  std::string file_;
-  std::string last_;
-};
-
-double threadCpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_THREAD, &usage);
-  return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-         (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double percentile(std::vector<double> values, double p) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  return values[static_cast<std::size_t>(p * (values.size() - 1))];
-}
-
-// The modelled line: the time from the first request to the last reply byte being
-// visible, for a host that reacts to every reply at once.
-class IdealLine {
- public:
-  IdealLine(const emu::WireModel& wire, milliseconds latency) : wire_(wire), latency_(latency) {}
-  // The host writes `request` bytes; the firmware works `work`, then sends the reply in
-  // pieces of the given sizes, each piece `gap` after the one before.
-  void exchange(std::size_t request, microseconds work, std::vector<std::size_t> pieces = {},
-                microseconds gap = microseconds(0)) {
-    // The fastest host still answers a moment after the reply shows, so its request
-    // waits for the next USB frame like any other.
-    Clock::time_point at =
-        request ? wire_.requestArrival(request, now_ + nanoseconds(1)).back() : now_;
-    at += work;
-    Clock::time_point seen = at;
-    for (std::size_t piece : pieces) {
-      seen = std::max(seen, wire_.replyVisibility(piece, at, lineFree_, latency_).back());
-      at += gap;
-    }
-    now_ = std::max(seen, at - (pieces.empty() ? microseconds(0) : gap));
-  }
-  Clock::duration elapsed() const { return now_ - start_; }
 
  private:
-  const emu::WireModel wire_;
-  const milliseconds latency_;
-  const Clock::time_point start_ = Clock::time_point(hours(1));
-  Clock::time_point now_ = start_;
-  Clock::time_point lineFree_ = start_;
+  std::string file_;
 };
 
-struct Result {
-  double seconds = 0;
-  double cpu = 0;
-  std::string last;
-};
-
-Result runTransfer(emu::EmulatorBus& bus, QuietView& view, bool reading) {
+// Runs one transfer as the window does: handler, worker, first command. The measurement
+// starts when the handler hands over to the worker.
+bench::Measurement runTransfer(bench::TimingBus& bus, emu::EmulatedAdapter& adapter,
+                               const std::string& file, bool reading) {
+  QuietView view(file);
   kb90::Kb90Tool tool(bus, view, view);
-  const bool go = reading ? tool.readClick() : tool.writeClick();
-  if (!go) return {0, 0, view.last_};
-  Result result;
-  SteadyClock::time_point start;
+  bench::Measurement m;
+  if (!(reading ? tool.readClick() : tool.writeClick())) return m;
+  adapter.clearRecords();
+  bus.clear();
+  double cpu = 0;
+  bool ok = false;
+  const auto start = steady_clock::now();
+  m.startedAt = start;
   std::thread worker([&] {
-    const double cpu = threadCpuSeconds();
-    tool.runWorker();
-    result.cpu = threadCpuSeconds() - cpu;
+    const double before = bench::threadCpuSeconds();
+    ok = tool.runWorker();
+    cpu = bench::threadCpuSeconds() - before;
   });
-  start = SteadyClock::now();
   tool.beginTransfer();
   worker.join();
-  result.seconds = duration<double>(SteadyClock::now() - start).count();
-  result.last = view.last_;
-  return result;
+  m.measuredSeconds = duration<double>(steady_clock::now() - start).count();
+  m.cpuSeconds = cpu;
+  m.succeeded = ok;
+  m.reactionsUs = bench::microseconds(adapter.reactionTimes());
+  m.workUs = bus.workUs();
+  return m;
 }
 
-void report(const char* name, const Result& run, Clock::duration modelled,
-            const std::vector<Clock::duration>& reactions) {
-  std::vector<double> us;
-  for (auto r : reactions) us.push_back(duration<double, std::micro>(r).count());
-  const double model = duration<double>(modelled).count();
-  std::printf("%s: measured %.3f s, modelled %.3f s, ratio %.3f\n", name, run.seconds, model,
-              run.seconds / model);
-  std::printf("  host reaction: median %.1f us, p99 %.1f us (%zu samples)\n",
-              percentile(us, 0.5), percentile(us, 0.99), us.size());
-  std::printf("  worker CPU: %.2f %% of one core; last line: %s\n", 100.0 * run.cpu / run.seconds,
-              run.last.c_str());
+std::vector<std::uint8_t> fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
@@ -135,8 +86,9 @@ int main(int argc, char** argv) {
     timing = {.erase = milliseconds(400), .blockRead = microseconds(600),
               .blockProgram = milliseconds(2), .checksumBlock = microseconds(300)};
   }
-  emu::EmulatorBus bus;
-  auto adapter = bus.attach(emu::tags::v41());
+  emu::EmulatorBus emulator;
+  bench::TimingBus bus(emulator);
+  auto adapter = emulator.attach(emu::tags::v41());
   const emu::WireModel wire{.enabled = true};
   adapter->setWireModel(wire);
   auto controller = std::make_shared<emu::Kb90Controller>();
@@ -147,43 +99,46 @@ int main(int argc, char** argv) {
   controller->setFlash(image);
   adapter->addHandler(controller);
 
-  const auto dir = std::filesystem::temp_directory_path() / "tarvex_bench_kb90";
-  std::filesystem::create_directories(dir);
-  const std::string readFile = (dir / "read.bin").string();
-  const std::string writeFile = (dir / "write.bin").string();
+  const std::string dir = bench::scratchDirectory("kb90");
+  const std::string readFile = dir + "/read.bin";
+  const std::string writeFile = dir + "/write.bin";
   std::ofstream(writeFile, std::ios::binary)
       .write(reinterpret_cast<const char*>(image.data()), static_cast<long>(image.size()));
-  const milliseconds latency(2);  // set by the link after the handshake
 
   std::printf("KB90xx transfers over the modelled line (921600 8N1, 1 ms USB frames, latency "
               "timer 2 ms)%s\n", adapterTime ? ", with the controller's work times" : "");
+  const char* suffix = adapterTime ? " (controller work times)" : "";
 
   // Read: 'R' or 'N' answered by a block, 512 times.
   {
-    IdealLine line(wire, latency);
+    bench::Measurement m = runTransfer(bus, *adapter, readFile, true);
+    bench::IdealLine line(wire, m.startedAt);
     for (int block = 0; block < 512; ++block) line.exchange(1, timing.blockRead, {256});
-    QuietView view(readFile);
-    adapter->clearRecords();
-    const Result run = runTransfer(bus, view, true);
-    report("read", run, line.elapsed(), adapter->reactionTimes());
+    m.operation = std::string("KB90xx read") + suffix;
+    m.modelledSeconds = line.seconds();
+    m.succeeded = m.succeeded && fileBytes(readFile) == image;
+    m.note = "512 blocks of 256 bytes, each asked for with one byte";
+    bench::report(m);
   }
   // Write: 'W' or 'N' answered by a ready byte, the block answered by a block-done byte;
   // then 'S' answered by 512 ticks and the 4 checksum bytes.
   {
-    IdealLine line(wire, latency);
+    controller->setFlash(std::vector<std::uint8_t>(image.size(), 0xFF));
+    bench::Measurement m = runTransfer(bus, *adapter, writeFile, false);
+    bench::IdealLine line(wire, m.startedAt);
     line.exchange(1, timing.erase, {1});
     for (int block = 0; block < 512; ++block) {
       line.exchange(256, timing.blockProgram, {1});
       if (block < 511) line.exchange(1, microseconds(0), {1});
     }
-    line.exchange(2, microseconds(0));  // 'X', 'S' in two writes
-    std::vector<std::size_t> ticks(512, 1);
-    line.exchange(0, timing.checksumBlock, ticks, timing.checksumBlock);
+    line.exchange(2);  // 'X', 'S' in two writes
+    line.exchange(0, timing.checksumBlock, std::vector<std::size_t>(512, 1), timing.checksumBlock);
     line.exchange(0, microseconds(0), {4});
-    QuietView view(writeFile);
-    adapter->clearRecords();
-    const Result run = runTransfer(bus, view, false);
-    report("write and verify", run, line.elapsed(), adapter->reactionTimes());
+    m.operation = std::string("KB90xx write and verify") + suffix;
+    m.modelledSeconds = line.seconds();
+    m.succeeded = m.succeeded && controller->flash() == image;
+    m.note = "512 blocks, each acknowledged; then the adapter's checksum pass";
+    bench::report(m);
   }
   std::filesystem::remove_all(dir);
   return 0;

@@ -1,0 +1,151 @@
+// The ITE read and write streams against the software adapter with the wire model on:
+// the worker's part of each (the handler's handshake and attach are left out: the ITE tag
+// is read with the link's 300 ms read timeout, a fixed cost before any streaming), measured
+// against the modelled line with a host that answers every reply at once.
+//
+// The write programs byte by byte, each byte acknowledged, so its time grows with the
+// bytes that are not FFh: about 3 ms each on the modelled line. The image written here has
+// 8 runs of 256 programmed bytes; a flash image with no FFh at all takes over six minutes.
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <thread>
+#include <vector>
+
+#include "bench/bench_support.h"
+#include "bench/timing_bus.h"
+#include "emulator/emulator_bus.h"
+#include "emulator/ite/it85_board.h"
+#include "tools/ite/ite_tool.h"
+
+namespace {
+
+using namespace std::chrono;
+using namespace tarvex;
+
+class QuietView : public ToolView, public IteControls {
+ public:
+  explicit QuietView(std::string file) : file_(std::move(file)) {}
+  void logLine(const std::string&) override {}
+  void clearLog() override {}
+  void setGaugeMaximum(int, int) override {}
+  void setGaugeProgress(int, int) override {}
+  void setGaugeColor(int, Rgb) override {}
+  void setStartButtonsEnabled(bool) override {}
+  std::optional<std::string> chooseFile(const FileDialogSpec&) override { return file_; }
+  void showErrorBox(const std::string&) override {}
+  void setButtonEnabled(IteButton, bool) override {}
+  void setPresetItems(const std::vector<std::string>&, bool) override {}
+  void selectPresetItem(int) override {}
+  int pinIndex(int box) const override { return pins_[box]; }
+  void setPinIndex(int box, int index) override { pins_[box] = index; }
+  bool orientationChecked() const override { return true; }
+  void setOrientationChecked(bool) override {}
+  void setOrientationEnabled(bool) override {}
+
+  PinAssignments pins_{};
+
+ private:
+  std::string file_;
+};
+
+// The board's connector wiring, PD0..PD7, STB, AFD, INIT, SLIN, BUSY, KSI4, KSI5, and the
+// pin boxes that match it (the boxes list SLIN# before INIT#).
+const emu::It85Board::Wiring kWiring = {3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 15, 14, 11, 16, 17};
+PinAssignments boxesFor(const emu::It85Board::Wiring& w) {
+  return {w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7], w[8], w[9], w[11], w[10], w[12], w[13], w[14]};
+}
+
+template <typename Start>
+bench::Measurement runStream(IteTool& tool, emu::EmulatedAdapter& adapter, bench::TimingBus& bus,
+                             Start start) {
+  bench::Measurement m;
+  if (!start()) return m;
+  adapter.clearRecords();
+  bus.clear();
+  const auto wallStart = steady_clock::now();
+  m.startedAt = wallStart;
+  std::thread worker([&] {
+    const double cpu = bench::threadCpuSeconds();
+    m.succeeded = tool.runWorker();
+    m.cpuSeconds = bench::threadCpuSeconds() - cpu;
+  });
+  worker.join();
+  m.measuredSeconds = duration<double>(steady_clock::now() - wallStart).count();
+  m.reactionsUs = bench::microseconds(adapter.reactionTimes());
+  m.workUs = bus.workUs();
+  return m;
+}
+
+std::vector<std::uint8_t> fileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+int main() {
+  const std::string dir = bench::scratchDirectory("ite");
+  const std::string file = dir + "/image.bin";
+
+  emu::EmulatorBus emulator;
+  bench::TimingBus bus(emulator);
+  auto adapter = emulator.attach(emu::tags::ite());
+  auto board = std::make_shared<emu::It85Board>(kWiring);
+  board->setEraseTime(microseconds(0));
+  std::vector<std::uint8_t> flash(IteTool::kFlashSize);
+  std::mt19937 random(8587);
+  for (auto& b : flash) b = static_cast<std::uint8_t>(random());
+  board->setFlash(flash);
+  adapter->addHandler(board);
+  const emu::WireModel wire{.enabled = true};
+  adapter->setWireModel(wire);
+
+  QuietView view(file);
+  IteTool tool(bus, view, view);
+  // The adapter keeps the assignments, as after "Send settings".
+  view.pins_ = boxesFor(kWiring);
+  tool.sendSettings();
+
+  {
+    bench::Measurement m = runStream(tool, *adapter, bus, [&] { return tool.startRead(); });
+    bench::IdealLine line(wire, m.startedAt);
+    for (int page = 0; page < IteTool::kPages; ++page) line.ask(1, 257);
+    m.operation = "ITE read";
+    m.modelledSeconds = line.seconds();
+    m.succeeded = m.succeeded && fileBytes(file) == flash;
+    m.note = "512 pages of 256 bytes and a status byte";
+    bench::report(m);
+  }
+  {
+    std::vector<std::uint8_t> image(IteTool::kFlashSize, 0xFF);
+    constexpr int kRuns = 8;
+    for (int run = 0; run < kRuns; ++run) {
+      for (int i = 0; i < 256; ++i) image[run * 16384 + 1024 + i] = static_cast<std::uint8_t>(i ^ run);
+    }
+    std::ofstream(file, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(image.data()), static_cast<long>(image.size()));
+    bench::Measurement m = runStream(tool, *adapter, bus, [&] { return tool.startWrite(); });
+    bench::IdealLine line(wire, m.startedAt);
+    // Flash-mode entry, write enable and both chip-erase forms: register cycles of two
+    // exchanges each.
+    for (int cycle = 0; cycle < 5 + 6 + 8; ++cycle) {
+      line.ask(2, 1);
+      line.ask(2, 1);
+    }
+    for (int run = 0; run < kRuns; ++run) {
+      line.ask(4, 1);  // the run's first address
+      for (int i = 0; i < 256; ++i) line.ask(2, 1);
+    }
+    m.operation = "ITE erase and write";
+    m.modelledSeconds = line.seconds();
+    m.succeeded = m.succeeded && board->flash() == image;
+    m.note = "erase, then 2048 bytes in 8 runs, each byte acknowledged";
+    bench::report(m);
+  }
+  std::filesystem::remove_all(dir);
+  return 0;
+}
