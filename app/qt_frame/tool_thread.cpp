@@ -19,6 +19,13 @@ void ToolThread::run() {
   } catch (...) {
     reportUnhandledError("");
   }
+  ended_.store(true, std::memory_order_release);
+}
+
+bool ToolThread::wait(QDeadlineTimer deadline) {
+  const bool finished = QThread::wait(deadline);
+  if (finished) ended_.load(std::memory_order_acquire);
+  return finished;
 }
 
 }  // namespace tarvex
