@@ -56,6 +56,10 @@ void Session::setBaud(std::uint32_t baud) {
 FtStatus Session::hostWrite(const std::uint8_t* bytes, std::uint32_t count,
                             std::uint32_t* written) {
   *written = 0;
+  if (unplugged()) return FT_IO_ERROR;
+  // Recorded before the firmware can see the bytes, so the log already holds a request by
+  // the time any reply to it exists.
+  adapter_.recordReceived(openIndex_, bytes, count);
   const auto now = Clock::now();
   std::optional<Clock::duration> reaction;
   {
@@ -73,7 +77,6 @@ FtStatus Session::hostWrite(const std::uint8_t* bytes, std::uint32_t count,
     *written = count;
   }
   firmwareWake_.notify_one();
-  adapter_.recordReceived(openIndex_, bytes, count);
   if (reaction) adapter_.recordReaction(*reaction);
   return FT_OK;
 }
