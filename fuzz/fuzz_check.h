@@ -7,7 +7,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
+
+#include <unistd.h>
 
 #define FUZZ_CHECK(condition)                                                        \
   do {                                                                               \
@@ -52,6 +55,17 @@ inline bool wellFormedUtf8(std::string_view text) {
     i += length;
   }
   return true;
+}
+
+// A scratch file holding the bytes, so the loaders read them the way they read the real
+// file; one per process, rewritten for each input.
+inline std::string writeScratchFile(std::string_view bytes) {
+  static const std::string path = "/tmp/tarvex_fuzz_" + std::to_string(::getpid());
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  FUZZ_CHECK(file != nullptr);
+  FUZZ_CHECK(std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
+  FUZZ_CHECK(std::fclose(file) == 0);
+  return path;
 }
 
 inline std::size_t countOf(std::string_view text, char c) {

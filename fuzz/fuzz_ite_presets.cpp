@@ -1,7 +1,8 @@
 // The ITE presets file and what its lines do to the pin boxes: any bytes at the fixed path
-// become preset lines, each applied to the boxes and mirrored twice, as a user picking a
+// become preset lines (read through the loader and parsed directly, which must agree), each applied to the boxes and mirrored twice, as a user picking a
 // preset and clicking the orientation box would.
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   const auto entries = parsePresetEntries(bytes);
   FUZZ_CHECK(entries.size() == fuzz::countOf(bytes, '\n'));
+  // The loader puts the prompt first, then the same entries.
+  const PresetList list = loadPresetList(fuzz::writeScratchFile(bytes));
+  FUZZ_CHECK(!list.fileMissing && list.items.size() == entries.size() + 1);
+  FUZZ_CHECK(std::equal(entries.begin(), entries.end(), list.items.begin() + 1));
 
   std::size_t salt = 0;
   for (const std::string& line : entries) {

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz/) with clang and runs them.
-#   scripts/fuzz.sh replay          every target over its corpus in fuzz/corpus/ (a regression run)
-#   scripts/fuzz.sh run [SECONDS]   replay, then fuzz each target for SECONDS (default 60)
-#   scripts/fuzz.sh run SECONDS TARGET...   only those targets
+#   scripts/fuzz.sh replay [TARGET...]         each target over its corpus in fuzz/corpus/
+#   scripts/fuzz.sh run [SECONDS] [TARGET...]  replay, then fuzz each for SECONDS (default 60)
+# Without targets, all of them.
 # New inputs the fuzzer finds go to build-fuzz/found/<target>, never into the repository;
 # an input that crashes a target is saved as build-fuzz/artifacts/<target>-crash-* and the
 # script fails. Copy a crash into fuzz/corpus/<target>/ once it is fixed, so every later
@@ -12,12 +12,19 @@ cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
 mode=${1:-replay}
-seconds=${2:-60}
-shift $(( $# > 2 ? 2 : $# ))
+[ $# -gt 0 ] && shift
+seconds=60
+if [ "$mode" = run ] && [[ "${1:-}" =~ ^[0-9]+$ ]]; then
+  seconds=$1
+  shift
+fi
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_kb90_base_file fuzz_kb90_wiring fuzz_ite_presets
                                      fuzz_keyboard_reply fuzz_edid_hex_dump)
-case "$mode" in replay|run) ;; *) echo "usage: $0 replay | run [SECONDS] [TARGET...]" >&2; exit 2 ;; esac
+case "$mode" in
+  replay|run) ;;
+  *) echo "usage: $0 replay [TARGET...] | run [SECONDS] [TARGET...]" >&2; exit 2 ;;
+esac
 
 ensure_packages clang-14 libclang-rt-14-dev cmake ninja-build
 build=${TARVEX_FUZZ_BUILD:-build-fuzz}
