@@ -80,7 +80,7 @@ int main() {
     m.modelledSeconds = line.seconds();
     m.reactionsUs = bench::microseconds(adapter->reactionTimes());
     m.workUs = bus.workUs();
-    m.note = "handshake and 258 bytes; on the user-interface thread";
+    m.note = "handshake and 258 bytes, up to the save dialog; on the user-interface thread";
     bench::report(m);
   }
   {

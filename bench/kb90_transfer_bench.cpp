@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
     m.operation = std::string("KB90xx read") + suffix;
     m.modelledSeconds = line.seconds();
     m.succeeded = m.succeeded && fileBytes(readFile) == image;
-    m.note = "512 blocks of 256 bytes, each asked for with one byte";
+    m.note = "512 blocks of 256 bytes, each asked for with one byte; from the worker's start";
     bench::report(m);
   }
   // Write: 'W' or 'N' answered by a ready byte, the block answered by a block-done byte;
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     m.operation = std::string("KB90xx write and verify") + suffix;
     m.modelledSeconds = line.seconds();
     m.succeeded = m.succeeded && controller->flash() == image;
-    m.note = "512 blocks, each acknowledged; then the adapter's checksum pass";
+    m.note = "512 blocks, each acknowledged, then the adapter's checksum pass; from the worker's start";
     bench::report(m);
   }
   std::filesystem::remove_all(dir);

@@ -101,7 +101,8 @@ wire model on (`emulator/wire_model.h`), hands bytes across as the real line wou
   firmware one byte time apart.
 - A reply reaches the host in USB packets of up to 62 payload bytes. A full packet leaves
   as soon as its last byte is in; a short one waits in the FTDI chip for the latency timer
-  (2 ms, which the link sets after the handshake; 16 ms, the chip's default, before it),
+  (2 ms, which the link sets after the handshake or, for some tools, before it; otherwise
+  16 ms, the chip's default, for the handshake),
   counted from its first byte. Either way the host sees it at the next frame boundary.
 - A delivery thread makes each byte visible to the host at that moment, and the adapter
   records the host's reaction: the time from a reply becoming visible to the host's next
@@ -116,8 +117,9 @@ waits for the next USB frame. It starts at the same moment as the measured run, 
 operations see the same frame boundaries. The ratio is measured time over that bound:
 1.00 means the host added nothing the line would notice.
 
-Host CPU is the CPU time of the thread that streams (the worker; for EDID, which has no
-worker, the user-interface thread) over the operation's wall time, plus the
+Host CPU is the CPU time of the threads that run the measured part (the worker, and the
+click handler where the row includes it; for EDID, which has no worker, the
+user-interface thread) over the measured wall time, plus the
 user-interface thread's own CPU while the window runs the same operation (log lines and
 gauges handed over from the worker). The user-interface stall is how late a 2 ms timer on
 that thread fires while the worker streams, through the real window; the probe's own CPU
@@ -152,7 +154,8 @@ dialog answered at once) is shown apart: it runs before the worker exists.
   the read before more is asked for; their host-work column is larger for it.
 - The p99 is set by the scheduler more than by the program: on a 2-core machine with other
   work running the worker now and then waits for a core, and with 200 to 500 samples the
-  p99 is the second to fifth largest of them, so one such wait moves it. A p99 over 100 µs
+  p99 is the second to fifth largest of them (with the keyboard scan's 51, the largest),
+  so one such wait moves it. A p99 over 100 µs
   goes with a high load average above or with a host-work p99 near it (a slow write to the
   page cache). Neither costs time: requests leave on 1 ms frames, as the ratio shows.
 - The ITE click handlers take about 300 ms more than the others: the link reads the ITE
