@@ -41,7 +41,22 @@ ImageFile& ImageFile::operator=(ImageFile&& other) noexcept {
 
 bool ImageFile::createAlways(const std::string& path) {
   close();
-  fd_ = openLocked(path, O_WRONLY | O_CREAT | O_TRUNC);
+  // Emptied only once held: a file another operation holds is refused untouched.
+  fd_ = openLocked(path, O_WRONLY | O_CREAT);
+  writable_ = true;
+  if (fd_ < 0) return false;
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(fd_, 0) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+    return false;
+  }
+  return true;
+}
+
+bool ImageFile::createNew(const std::string& path) {
+  close();
+  fd_ = openLocked(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW);
   writable_ = true;
   return fd_ >= 0;
 }

@@ -1,8 +1,8 @@
 #pragma once
-// An image file owned by one operation: created (always, truncating) for a read from the
-// chip, opened (existing only) for a write to it, held exclusively while open. Every write
-// and the close report failure (disk full, permissions, I/O errors), so a tool never says
-// a file holds what it failed to store.
+// An image file owned by one operation: created for a read from the chip (see
+// staged_image.h for how a read's image reaches its name), opened (existing only) for a
+// write to it, held exclusively while open. Every write and the close report failure (disk
+// full, permissions, I/O errors), so a tool never says a file holds what it failed to store.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,7 +19,12 @@ class ImageFile {
   ImageFile(const ImageFile&) = delete;
   ImageFile& operator=(const ImageFile&) = delete;
 
+  // Creates the file or empties an existing one, but only once it is held: a file another
+  // operation holds is refused and left as it is.
   bool createAlways(const std::string& path);
+  // Creates a file that does not exist yet; an existing name (a symbolic link included)
+  // is refused.
+  bool createNew(const std::string& path);
   bool openExisting(const std::string& path);
   bool isOpen() const { return fd_ >= 0; }
 
