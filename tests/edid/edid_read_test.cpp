@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
 #include "tests/edid/edid_bench.h"
 #include "tools/edid/edid_messages.h"
@@ -105,12 +106,24 @@ TEST_F(EdidRead, UncreatableFileShowsTheBoxAndSavesNothing) {
 }
 
 TEST_F(EdidRead, FailedFileWriteIsReportedNotPassedAsSaved) {
-  // /dev/full takes the open and refuses the data, as a full disk does.
-  view_.answerNextDialog("/dev/full");
-  tool_.read();
+  setStorageFault(path("panel.bin"), {.writeRoom = 0});  // a full disk
+  view_.answerNextDialog(path("panel.bin"));
+  EXPECT_FALSE(tool_.read());
+  clearStorageFault(path("panel.bin"));
   EXPECT_EQ(lastLine(), msg::kFileNotSaved);
   EXPECT_EQ(view_.errorBoxes(), (std::vector<std::string>{msg::kFileWriteBox}));
-  EXPECT_TRUE(std::filesystem::exists("/dev/full"));  // never removed: not a regular file
+  EXPECT_FALSE(std::filesystem::exists(path("panel.bin")));
+  EXPECT_FALSE(std::filesystem::exists(path("panel.bin.partial")));  // not a byte was stored
+}
+
+TEST_F(EdidRead, ADeviceOrFolderIsNeverTakenForTheImageFile) {
+  for (const char* target : {"/dev/null", "/tmp"}) {
+    view_.answerNextDialog(target);
+    EXPECT_FALSE(tool_.read());
+    EXPECT_FALSE(view_.hasLine(msg::kSaveFile));
+  }
+  EXPECT_EQ(view_.errorBoxes(),
+            (std::vector<std::string>{"Ошибка создания файла.", "Ошибка создания файла."}));
 }
 
 TEST(DemoPanel, HoldsAValidEdidBaseBlockAndNoExtension) {

@@ -1,6 +1,7 @@
 // Reading the IT85xx flash into an image file: the start on the user-interface thread,
 // the page stream in the worker, and every way the read can end.
 
+#include "app/frame/staged_image.h"
 #include "tests/ite/ite_fixture.h"
 
 namespace tarvex::test {
@@ -61,7 +62,10 @@ TEST_F(IteRead, FullReadStoresTheWholeFlashAndSignsOffWithSuccess) {
 TEST_F(IteRead, BadStatusOfPage37KeepsThe36PagesBeforeIt) {
   board_->setFaults({.badPageStatusAt = 37});
   ASSERT_TRUE(read("partial.bin"));
-  const Bytes file = readFile(path("partial.bin"));
+  EXPECT_FALSE(std::filesystem::exists(path("partial.bin")));
+  EXPECT_TRUE(view_.hasLine("NOT a complete image, the data read so far is kept in: " +
+                            path("partial.bin.partial") + " (9216 bytes)"));
+  const Bytes file = readFile(path("partial.bin.partial"));
   EXPECT_EQ(file.size(), 9216u);
   EXPECT_TRUE(std::equal(file.begin(), file.end(), flashPattern().begin()));
   EXPECT_TRUE(view_.hasLine("Error reading block ->37"));
@@ -77,7 +81,7 @@ TEST_F(IteRead, StalledOrUnpluggedAdapterEndsTheReadAtItsBound) {
   adapter_->setFaults({.stopAfterBytes = emu::tags::ite().size() + startReplies + 2 * 257 + 100});
   ASSERT_TRUE(read("stalled.bin"));
   EXPECT_TRUE(view_.hasLine("Error reading block ->3"));
-  EXPECT_EQ(readFile(path("stalled.bin")).size(), 512u);
+  EXPECT_EQ(readFile(path("stalled.bin.partial")).size(), 512u);
   EXPECT_TRUE(tool_.mode().idle());
 
   adapter_->setFaults({.unplugAfterBytes = emu::tags::ite().size() + startReplies + 257 + 100});
@@ -88,10 +92,12 @@ TEST_F(IteRead, StalledOrUnpluggedAdapterEndsTheReadAtItsBound) {
 }
 
 TEST_F(IteRead, FileThatCannotBeWrittenIsAFailureNotASuccess) {
-  // /dev/full takes the file's creation and refuses every write.
-  view_.answerNextDialog("/dev/full");
+  setStorageFault(path("full.bin"), {.writeRoom = 0});  // a full disk
+  view_.answerNextDialog(path("full.bin"));
   ASSERT_TRUE(tool_.startRead());
   runWorker();
+  clearStorageFault(path("full.bin"));
+  EXPECT_TRUE(std::filesystem::is_empty(path("")));  // nothing stored, nothing kept
   EXPECT_TRUE(view_.hasLine("Ошибка при записи файла. (RD_WR_FILE)"));
   EXPECT_FALSE(view_.hasLine("We all read "));
   EXPECT_EQ(sentAfterHandshake().back(), 'O');
@@ -121,13 +127,13 @@ TEST_F(IteRead, FileThatCannotBeCreatedShowsTheMessageBox) {
   EXPECT_EQ(sentAfterHandshake(), Bytes{'O'});
 }
 
-TEST_F(IteRead, UnansweredAttachLeavesAnEmptyFileAndCode2F) {
+TEST_F(IteRead, UnansweredAttachLeavesNoFileAndCode2F) {
   board_->setPowered(false);
   EXPECT_FALSE(read("empty.bin"));
   EXPECT_TRUE(view_.hasLine(
       "ITE chip we do not respond, check the connection and output settings. MB powered? (2F)"));
-  EXPECT_TRUE(std::filesystem::exists(path("empty.bin")));
-  EXPECT_EQ(readFile(path("empty.bin")).size(), 0u);
+  // Nothing was read: nothing is created, not even an empty file.
+  EXPECT_TRUE(std::filesystem::is_empty(path("")));
   EXPECT_EQ(sentAfterHandshake(), (Bytes{'T', 'O'}));
   EXPECT_TRUE(tool_.mode().idle());
 }

@@ -1,5 +1,6 @@
 // The connect step and the read of the whole flash into a file.
 
+#include "app/frame/staged_image.h"
 #include "tests/kb90/kb90_fixture.h"
 #include "tools/kb90/kb90_messages.h"
 
@@ -73,12 +74,19 @@ TEST_F(Kb90Read, FileThatCannotBeCreatedShowsTheErrorBox) {
 }
 
 TEST_F(Kb90Read, FullDiskIsAFailureNotASuccess) {
-  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  ASSERT_TRUE(read("/dev/full"));
+  const std::string file = path("full.bin");
+  setStorageFault(file, {.writeRoom = 2 * 256 + 100});  // the disk fills up in block 3
+  ASSERT_TRUE(read(file));
+  clearStorageFault(file);
   EXPECT_FALSE(view_.hasLine(text::kReadDone));
   EXPECT_TRUE(view_.hasLine(text::kFileWriteFailed));
-  // The stream is ended after the first block and the adapter told of the failure.
-  EXPECT_EQ(sentAfterTag(), (Bytes{'V', 'R', 'X', 'O'}));
+  // The stream is ended at the block that did not fit and the adapter told of the failure.
+  EXPECT_EQ(sentAfterTag(), (Bytes{'V', 'R', 'N', 'N', 'X', 'O'}));
+  // What did fit is kept, under a name nobody takes for a whole image.
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(readFile(file + ".partial").size(), 612u);
+  EXPECT_TRUE(view_.hasLine("NOT a complete image, the data read so far is kept in: " + file +
+                            ".partial (612 bytes)"));
   expectIdleAndClosed();
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/frame/staged_image.h"
 #include "tests/mec16/mec16_fixture.h"
 
 namespace tarvex::mec16::test {
@@ -62,14 +63,20 @@ TEST_F(Mec16ReadTest, MainAndInfoAppendsTheInfoBlock) {
 TEST_F(Mec16ReadTest, ABadBlockStatusEndsTheReadKeepingTheBlocksSoFar) {
   chip_->setFaults({.badBlock = std::pair<std::uint32_t, int>{0, 5}});
   ASSERT_TRUE(read(false));
-  EXPECT_EQ(readFile(path("image.bin")).size(), 5u * 1024);
+  // The blocks read are kept, never under the chosen name; a second failure keeps its own.
+  EXPECT_FALSE(std::filesystem::exists(path("image.bin")));
+  EXPECT_EQ(readFile(path("image.bin.partial")).size(), 5u * 1024);
+  EXPECT_TRUE(hasLine("Образ НЕ полный, прочитанные данные сохранены в файле: " +
+                      path("image.bin.partial") + ", байт: 5120"));
   EXPECT_EQ(sent(), kReadStart + "R000000" + repeated('N', 4) + "XO0");
   EXPECT_TRUE(hasLine("Потеряна связь с MEC16 (P103)."));
   EXPECT_TRUE(tool_.modeWord().idle());
 
   chip_->setFaults({.badBlock = std::pair<std::uint32_t, int>{0x040000, 2}});
   ASSERT_TRUE(read(true));
-  EXPECT_EQ(readFile(path("image.bin")).size(), 194u * 1024);
+  EXPECT_FALSE(std::filesystem::exists(path("image.bin")));
+  EXPECT_EQ(readFile(path("image.bin.partial.2")).size(), 194u * 1024);
+  EXPECT_EQ(readFile(path("image.bin.partial")).size(), 5u * 1024);
   EXPECT_TRUE(hasLine("Потеряна связь с MEC16 (P109)."));
   EXPECT_EQ(sent().substr(sent().size() - 4), "NXO0");
 }
@@ -77,7 +84,7 @@ TEST_F(Mec16ReadTest, ABadBlockStatusEndsTheReadKeepingTheBlocksSoFar) {
 TEST_F(Mec16ReadTest, AStalledStreamEndsAtTheBoundAsALostLink) {
   chip_->setFaults({.stalledBlock = std::pair<std::uint32_t, int>{0, 3}});
   ASSERT_TRUE(read(false));
-  EXPECT_EQ(readFile(path("image.bin")).size(), 2u * 1024);
+  EXPECT_EQ(readFile(path("image.bin.partial")).size(), 2u * 1024);
   EXPECT_TRUE(hasLine("Потеряна связь с MEC16 (P103)."));
   EXPECT_EQ(sent(), kReadStart + "R000000NNXO0");
   EXPECT_TRUE(tool_.modeWord().idle());
@@ -87,7 +94,7 @@ TEST_F(Mec16ReadTest, AnAdapterPulledOutMidStreamEndsTheReadAtOnce) {
   // Tag, ID and two register acknowledgements, three blocks, then part of the fourth.
   adapter_->setFaults({.unplugAfterBytes = 3 + 4 + 2 + 3 * 1025 + 100});
   ASSERT_TRUE(read(false));
-  EXPECT_EQ(readFile(path("image.bin")).size(), 3u * 1024);
+  EXPECT_EQ(readFile(path("image.bin.partial")).size(), 3u * 1024);
   EXPECT_TRUE(hasLine("Потеряна связь с MEC16 (P103)."));
   EXPECT_EQ(view_.lines().back(), "");
   EXPECT_TRUE(tool_.modeWord().idle());
@@ -95,13 +102,17 @@ TEST_F(Mec16ReadTest, AnAdapterPulledOutMidStreamEndsTheReadAtOnce) {
 }
 
 TEST_F(Mec16ReadTest, AFileThatCannotBeWrittenIsNeverReportedAsRead) {
-  view_.answerNextDialog("/dev/full");
+  setStorageFault(path("image.bin"), {.writeRoom = 0});  // a full disk
+  view_.answerNextDialog(path("image.bin"));
   ASSERT_TRUE(tool_.startRead(false));
   runWorker();
+  clearStorageFault(path("image.bin"));
   EXPECT_TRUE(hasLine("Ошибка записи в файл. Чтение прервано."));
   EXPECT_FALSE(hasLine("Чтение MAIN блока завершено успешно."));
   EXPECT_EQ(sent(), kReadStart + "R000000XO0");
   EXPECT_TRUE(tool_.modeWord().idle());
+  EXPECT_FALSE(std::filesystem::exists(path("image.bin")));
+  EXPECT_FALSE(std::filesystem::exists(path("image.bin.partial")));  // not a byte was stored
 }
 
 TEST_F(Mec16ReadTest, StopIsHonouredAfterTheBlockInHand) {
@@ -109,7 +120,7 @@ TEST_F(Mec16ReadTest, StopIsHonouredAfterTheBlockInHand) {
   ASSERT_TRUE(tool_.startRead(true));
   EXPECT_FALSE(tool_.exitOrStop());  // the window stays; the worker sees the request
   runWorker();
-  EXPECT_EQ(readFile(path("image.bin")).size(), 1024u);
+  EXPECT_EQ(readFile(path("image.bin.partial")).size(), 1024u);
   EXPECT_TRUE(hasLine("Пользователь прервал операцию чтения."));
   EXPECT_EQ(sent(), kReadStart + "R000000X" + releaseWrites() + "0O");
   EXPECT_TRUE(tool_.exitOrStop());
@@ -119,8 +130,8 @@ TEST_F(Mec16ReadTest, AnIdOfAllOnesStopsBeforeTheControllerIsTouched) {
   chip_->setId({0xFF, 0xFF, 0xFF, 0xFF});
   EXPECT_FALSE(read(false));
   EXPECT_TRUE(hasLine("Неверный ID. Операция прервана!"));
-  EXPECT_EQ(readFile(path("image.bin")).size(), 0u);
-  EXPECT_TRUE(std::filesystem::exists(path("image.bin")));
+  // Nothing was read: nothing is created, not even an empty file.
+  EXPECT_TRUE(std::filesystem::is_empty(path("")));
   EXPECT_EQ(sent(), "B1jO0");
   EXPECT_TRUE(tool_.modeWord().idle());
   EXPECT_FALSE(adapter_->isOpen());

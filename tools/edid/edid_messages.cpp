@@ -15,4 +15,9 @@ std::string unexpectedStatus(std::uint8_t first, std::uint8_t second) {
   return std::string("Unknown answer from the programmer: ") + hex + ", the operation has failed!";
 }
 
+std::string partialKept(const std::string& path, long long bytes) {
+  return "The " + std::to_string(bytes) + " bytes that could not be saved whole are kept in: " +
+         path;
+}
+
 }  // namespace tarvex::edid::msg

@@ -29,6 +29,8 @@ inline constexpr const char* kFileNotSaved = "Error writing the file! The EEPROM
 inline constexpr const char* kFileNotRead = "Error reading the file! The EEPROM is not changed.";
 inline constexpr const char* kFileWriteBox = "Ошибка записи файла.";
 inline constexpr const char* kFileReadBox = "Ошибка чтения файла.";
+// Where the bytes of an image that could not be saved whole were kept instead.
+std::string partialKept(const std::string& path, long long bytes);
 
 inline constexpr const char* kSaveFilter = "BIN файлы EEPROM (*.bin)|*.bin";
 inline constexpr const char* kOpenFilter = "BIN файлы EEPROM (*.bin)|*.bin|Другие|*.*";

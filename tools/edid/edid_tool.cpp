@@ -1,10 +1,9 @@
 #include "tools/edid/edid_tool.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "app/frame/image_file.h"
+#include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
 #include "tools/edid/edid_messages.h"
 #include "tools/edid/hex_dump.h"
@@ -19,13 +18,6 @@ FileDialogSpec saveDialog() {
 
 FileDialogSpec openDialog() {
   return {FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle, msg::kOpenFilter, "", ""};
-}
-
-// A file that failed to store its image must not stay behind looking like a saved EEPROM.
-// Only a regular file is removed: a device or anything else the user named is left alone.
-void removeIncomplete(const std::string& path) {
-  std::error_code ec;
-  if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
 }
 
 }  // namespace
@@ -83,19 +75,19 @@ bool EdidTool::saveImage() {
     return false;
   }
   fileName_ = *chosen;
-  ImageFile file;
-  if (!file.createAlways(fileName_)) {
+  StagedImage file;
+  if (!file.begin(fileName_)) {
     view_.showErrorBox(dialog_text::kCreateFailed);
     view_.logLine("");
     return false;
   }
   view_.logLine(msg::kSaveFile);
   view_.logLine(fileName_);
-  bool stored = file.write(image().data(), kImageSize);
-  stored = file.close() && stored;
+  // Nothing looking like a saved EEPROM is left under the chosen name unless all of it is.
+  const bool stored = file.write(image().data(), kImageSize) && file.commit();
   if (!stored) {
-    removeIncomplete(fileName_);
     view_.logLine(msg::kFileNotSaved);
+    if (const auto kept = file.abandon()) view_.logLine(msg::partialKept(kept->path, kept->bytes));
     view_.showErrorBox(msg::kFileWriteBox);
   }
   return stored;

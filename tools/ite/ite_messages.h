@@ -84,6 +84,10 @@ inline constexpr const char* kReadCancelled =
     "Reading canceled by the user. All we turn off. (RD_DLG)";
 inline constexpr const char* kReadCreateFailed = "Ошибка при создании файла. (RD_CRT_DLG)";
 inline constexpr const char* kReadFileWriteFailed = "Ошибка при записи файла. (RD_WR_FILE)";
+// A failed read keeps what it received under another name: the name follows, then the
+// byte count and kPartialBytes.
+inline constexpr const char* kPartialKept = "NOT a complete image, the data read so far is kept in: ";
+inline constexpr const char* kPartialBytes = " bytes)";
 inline constexpr const char* kStartReading = "Start reading ITE ...";
 inline constexpr const char* kInitializing = "Initialization ITE ...";
 inline constexpr const char* kInitialized = "Initialization complete ...";

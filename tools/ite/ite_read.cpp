@@ -33,7 +33,7 @@ bool IteTool::startRead() {
     return false;
   }
   fileName_ = *chosen;
-  if (!file_.createAlways(fileName_)) {
+  if (!saved_.begin(fileName_)) {
     view_.logLine(ite_text::kReadCreateFailed);
     view_.showErrorBox(dialog_text::kCreateFailed);
     failStart();
@@ -67,19 +67,23 @@ void IteTool::readStream() {
       success = false;
       break;
     }
-    if (!file_.write(link_.buffer.data(), ite_cmd::kPageBytes)) {
+    if (!saved_.write(link_.buffer.data(), ite_cmd::kPageBytes)) {
       view_.logLine(ite_text::kReadFileWriteFailed);
       success = false;
       break;
     }
     view_.setGaugeProgress(kIteGauge, page + 1);
   }
-  // The image is only good once it is safely on the disk.
-  if (success && !file_.close()) {
+  // The image is only good once it is safely on the disk and under its name.
+  if (success && !saved_.commit()) {
     view_.logLine(ite_text::kReadFileWriteFailed);
     success = false;
   }
   if (success) view_.logLine(ite_text::kReadDone);
+  if (const auto kept = saved_.abandon()) {
+    view_.logLine(ite_text::kPartialKept + kept->path + " (" + std::to_string(kept->bytes) +
+                  ite_text::kPartialBytes);
+  }
   finishStream(success);
 }
 

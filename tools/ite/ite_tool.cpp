@@ -213,6 +213,7 @@ bool IteTool::runWorker() {
 void IteTool::failStart() {
   iteSignOff(link_, false, bounds_.drain);
   file_.close();
+  saved_.abandon();  // nothing was read yet: nothing to keep
   mode_.set(kModeNone);
   setAllButtons(true);
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/frame/image_file.h"
+#include "app/frame/staged_image.h"
 #include "app/frame/mode_word.h"
 #include "app/frame/tool_view.h"
 #include "link/ft_device.h"
@@ -89,7 +90,8 @@ class IteTool {
   LinkState link_{buffer_size::kIte};
   ModeWord mode_;
   std::string fileName_;
-  ImageFile file_;
+  ImageFile file_;     // the image a write sends
+  StagedImage saved_;  // the image a read saves
   std::vector<std::string> presetItems_;
   int selectedPreset_ = 0;
   bool succeeded_ = false;  // the result of the read or write the worker ran last

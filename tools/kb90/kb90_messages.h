@@ -38,6 +38,10 @@ inline constexpr const char* kReading = "Reading KB9012 ...";
 inline constexpr const char* kReadDone = "Reading completed successfully.";
 // The image could not be stored (disk full, I/O error): the read has failed.
 inline constexpr const char* kFileWriteFailed = "Ошибка записи в файл.";
+// A failed read keeps what it received under another name: the name follows, then the
+// byte count and kPartialBytes.
+inline constexpr const char* kPartialKept = "NOT a complete image, the data read so far is kept in: ";
+inline constexpr const char* kPartialBytes = " bytes)";
 
 // Write and verification.
 inline constexpr const char* kWriteCancelled = "Write operation is interrupted.";

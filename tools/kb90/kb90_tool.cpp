@@ -54,7 +54,7 @@ bool Kb90Tool::readClick() {
     std::lock_guard lock(fileNameMutex_);
     fileName_ = *chosen;
   }
-  if (!image_.createAlways(*chosen)) {
+  if (!saved_.begin(*chosen)) {
     view_.showErrorBox(dialog_text::kCreateFailed);
     CloseAdapterLink(link_);
     return false;
@@ -152,8 +152,16 @@ void Kb90Tool::failTransfer(const std::string& reason, bool streamOpen) {
   view_.logLine(reason);
   if (streamOpen) sendByte(link_, kEndStream);
   sendOutcome(link_, false);
+  keepPartial();
   logStamp();
   endTransfer(false);
+}
+
+void Kb90Tool::keepPartial() {
+  if (const auto kept = saved_.abandon()) {
+    view_.logLine(text::kPartialKept + kept->path + " (" + std::to_string(kept->bytes) +
+                  text::kPartialBytes);
+  }
 }
 
 void Kb90Tool::endTransfer(bool succeeded) {

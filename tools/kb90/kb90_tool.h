@@ -17,6 +17,7 @@
 
 #include "app/frame/image_file.h"
 #include "app/frame/mode_word.h"
+#include "app/frame/staged_image.h"
 #include "app/frame/tool_view.h"
 #include "link/ft_device.h"
 #include "link/link_io.h"
@@ -71,6 +72,8 @@ class Kb90Tool {
   // Ends a transfer that failed: the reason, 'X' while a stream is open, 'O', stamp.
   void failTransfer(const std::string& reason, bool streamOpen);
   std::string noAnswerAtBlock() const;
+  // Keeps what a failed read received as a partial file and says where.
+  void keepPartial();
   // The common end: link and file closed, mode word "NONE", buttons enabled.
   void endTransfer(bool succeeded);
   void logStamp();
@@ -82,7 +85,8 @@ class Kb90Tool {
 
   LinkState link_;
   ModeWord mode_;
-  ImageFile image_;
+  ImageFile image_;     // the image a write sends
+  StagedImage saved_;   // the image a read saves
   std::string fileName_;
   mutable std::mutex fileNameMutex_;
 

@@ -36,7 +36,7 @@ void Kb90Tool::runRead() {
       return failTransfer(block == WaitResult::kTimedOut ? noAnswerAtBlock() : text::kLinkLost,
                           true);
     }
-    if (!image_.write(link_.buffer.data(), kBlockSize)) {
+    if (!saved_.write(link_.buffer.data(), kBlockSize)) {
       return failTransfer(text::kFileWriteFailed, true);
     }
     view_.setGaugeProgress(0, progressAfter(blockCounter_));
@@ -45,10 +45,11 @@ void Kb90Tool::runRead() {
     ++blockCounter_;
   }
   sendByte(link_, kEndStream);
-  // The file is closed (and flushed to the disk) before success is claimed: a disk that
-  // fills up may only say so now.
-  const bool stored = image_.close();
+  // The image is flushed to the disk and under its name before success is claimed: a disk
+  // that fills up may only say so now.
+  const bool stored = saved_.commit();
   view_.logLine(stored ? text::kReadDone : text::kFileWriteFailed);
+  if (!stored) keepPartial();
   logStamp();
   sendOutcome(link_, stored);
   endTransfer(stored);

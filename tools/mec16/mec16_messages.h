@@ -46,6 +46,10 @@ inline constexpr const char* kMainReadDone = "Чтение MAIN блока за�
 inline constexpr const char* kInfoReadStarting = "Запускаем чтение INFO блока.";
 inline constexpr const char* kInfoReadDone = "Чтение INFO блока завершено успешно.";
 inline constexpr const char* kFileWriteFailed = "Ошибка записи в файл. Чтение прервано.";
+// A failed read keeps what it received under another name: the name follows, then
+// kPartialBytes and the byte count.
+inline constexpr const char* kPartialKept = "Образ НЕ полный, прочитанные данные сохранены в файле: ";
+inline constexpr const char* kPartialBytes = ", байт: ";
 
 // Erase.
 inline constexpr const char* kEraseRefused = "--> Каманда стирания отменена.";

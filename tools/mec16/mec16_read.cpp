@@ -47,7 +47,7 @@ bool Mec16Tool::startRead(bool withInfo) {
   const auto chosen = view_.chooseFile(saveDialog());
   if (!chosen) return abandonStart(text::kReadCancelled);
   fileName_ = *chosen;
-  if (!file_.createAlways(fileName_)) return abandonStart(text::kCreateFailed);
+  if (!saved_.begin(fileName_)) return abandonStart(text::kCreateFailed);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine(text::kReadingInto);
   view_.logLine(fileName_);
@@ -87,7 +87,7 @@ bool Mec16Tool::stepReadMain() {
     endReadFailed(text::lost::kP103);
     return true;
   }
-  if (!file_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
+  if (!saved_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
   view_.setGaugeProgress(0, gaugeStep(kReadGaugeMaximum, kMainReadBlocks, blockCounter_));
 
   if (stop_) {
@@ -117,8 +117,8 @@ bool Mec16Tool::stepReadMain() {
 
   send(kEndStream);
   if (blocks_ == Blocks::kMainOnly) {
-    // The file is flushed before success is claimed for it.
-    if (!file_.close()) {
+    // The image is flushed and under its name before success is claimed for it.
+    if (!saved_.commit()) {
       endReadFailed(text::kFileWriteFailed);
       return true;
     }
@@ -146,7 +146,7 @@ bool Mec16Tool::stepReadInfo() {
     endReadFailed(text::lost::kP109);
     return true;
   }
-  if (!file_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
+  if (!saved_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
   if (fileWriteFailed_) {
     send(kEndStream);
     endReadFailed(text::kFileWriteFailed);
@@ -163,7 +163,7 @@ bool Mec16Tool::stepReadInfo() {
     return false;
   }
   send(kEndStream);
-  if (!file_.close()) {
+  if (!saved_.commit()) {
     endReadFailed(text::kFileWriteFailed);
     return true;
   }

@@ -71,7 +71,15 @@ void Mec16Tool::releaseSequence(const char* lost1, const char* lost2, const char
   writeLogged(kRegAccess, kAccessOff, text::kWroteAccessOff, lost3);
 }
 
+void Mec16Tool::keepPartial() {
+  if (const auto kept = saved_.abandon()) {
+    view_.logLine(text::kPartialKept + kept->path + text::kPartialBytes +
+                  std::to_string(kept->bytes));
+  }
+}
+
 void Mec16Tool::closingSequence() {
+  keepPartial();
   view_.logLine(text::kPortClosed);
   CloseAdapterLink(link_);
   if (file_.isOpen()) file_.close();
@@ -94,6 +102,7 @@ void Mec16Tool::failedStart() {
 }
 
 bool Mec16Tool::abandonStart(const char* line) {
+  saved_.abandon();
   view_.logLine(line);
   signalOutcome(false);
   view_.logLine(text::kPortClosed);

@@ -11,6 +11,7 @@
 
 #include "app/frame/image_file.h"
 #include "app/frame/mode_word.h"
+#include "app/frame/staged_image.h"
 #include "link/ft_device.h"
 #include "link/link_state.h"
 #include "tools/mec16/mec16_bounds.h"
@@ -60,6 +61,8 @@ class Mec16Tool {
                    const char* lostLine);
   void releaseSequence(const char* lost1, const char* lost2, const char* lost3);
   void closingSequence();
+  // Keeps what a failed read received as a partial file and says where.
+  void keepPartial();
   // Sends the outcome signal and keeps it as the operation's result.
   void signalOutcome(bool success);
   void failedStart();
@@ -84,7 +87,8 @@ class Mec16Tool {
   ModeWord mode_;
   StopRequest stop_{false};
   LinkState link_;
-  ImageFile file_;
+  ImageFile file_;     // the image a write sends
+  StagedImage saved_;  // the image a read saves
   std::string fileName_;
   Blocks blocks_ = Blocks::kMainOnly;
   int blockCounter_ = 0;
