@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
 
 namespace tarvex::reliability {
@@ -40,6 +41,8 @@ const char* faultName(Fault fault) {
       return "no file";
     case Fault::kDiskFull:
       return "disk full";
+    case Fault::kFlushFails:
+      return "no flush";
   }
   return "?";
 }
@@ -67,6 +70,7 @@ bool Bench::applies(Fault fault) const {
   switch (fault) {
     case Fault::kNoFile:
     case Fault::kDiskFull:
+    case Fault::kFlushFails:
       return false;
     default:
       return true;
@@ -99,10 +103,18 @@ void Bench::arm(const InjectedFault& fault) {
       full_ = std::make_unique<DiskFull>(diskRoom());
       image_ = full_->path();
       break;
+    case Fault::kFlushFails:
+      setStorageFault(image_, {.flushFails = true});
+      break;
     default:
       armLine(fault);
       break;
   }
+  // A read saves over an earlier dump where it can (not in a missing folder, nor on a disk
+  // with no room for one): a failed read must leave it as it was.
+  seeded_ = kind() == OpKind::kRead && fault.kind != Fault::kNoFile &&
+            fault.kind != Fault::kDiskFull;
+  if (seeded_) writeScratch(image_, earlierDump());
 }
 
 void Bench::disarm() {
@@ -115,6 +127,8 @@ void Bench::disarm() {
   clearBadStatus();
   clearView();
   full_.reset();
+  clearStorageFault(image_);
+  seeded_ = false;
   image_ = defaultImage_;
   fault_ = {};
 }
@@ -224,6 +238,13 @@ bool Bench::fileMatches(const Bytes& memory) const {
     if (!corrupted || ++differences > 1) return false;
   }
   return true;
+}
+
+Bytes Bench::earlierDump() { return Bytes(1000, 0x5A); }
+
+bool Bench::chosenNameUntouched() const {
+  if (seeded_) return readWhole(image_) == earlierDump();
+  return !fileExists();
 }
 
 bool Bench::fileExists() const {

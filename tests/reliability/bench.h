@@ -36,12 +36,13 @@ enum class Fault {
   kSlowReply,      // the reply holding that byte is late, but within its bound
   kNoFile,         // the image file cannot be created (missing folder) or opened (missing file)
   kDiskFull,       // the disk fills up while the image is saved
+  kFlushFails,     // every byte of the image is taken, but flushing it to the disk fails
 };
 
 inline constexpr Fault kAllFaults[] = {
     Fault::kNone,      Fault::kAbsent,    Fault::kWrongFirmware, Fault::kSilentFirst,
     Fault::kSilentMid, Fault::kUnplugMid, Fault::kCorrupt,       Fault::kBadStatus,
-    Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull};
+    Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull,      Fault::kFlushFails};
 
 const char* faultName(Fault fault);
 
@@ -123,6 +124,9 @@ class Bench {
   const InjectedFault& fault() const { return fault_; }
   // A regular file at the image path after the run.
   bool fileExists() const;
+  // After a read that failed: the chosen name holds what it held before the run (an
+  // earlier dump, or nothing).
+  bool chosenNameUntouched() const;
   std::size_t tagLength() const { return tag_.size(); }
   // Whether 'I' and 'O' in the byte log are outcome signals (false where other bytes of
   // the exchange may take those values).
@@ -158,6 +162,7 @@ class Bench {
   std::string scratch(const std::string& name) const { return (dir_ / name).string(); }
   void writeScratch(const std::string& path, const Bytes& bytes) const;
   static Bytes readWhole(const std::string& path);
+  static Bytes earlierDump();
   // Random bytes that are never 'I' or 'O', so those bytes in the byte log are outcome
   // signals; `blank` excludes FFh too.
   Bytes randomImage(std::size_t size, bool blank = false);
@@ -183,6 +188,7 @@ class Bench {
   std::string defaultImage_;
   std::size_t boxesSeen_ = 0;
   InjectedFault fault_;
+  bool seeded_ = false;  // an earlier dump was put at the image path before a read
   std::unique_ptr<DiskFull> full_;
   std::uint64_t randomState_;
 };

@@ -8,7 +8,11 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 #include <vector>
+
+#include "app/frame/staged_image.h"
 
 namespace tarvex::reliability {
 namespace {
@@ -42,20 +46,25 @@ void DiskFull::prepare() {
 }
 
 const char* DiskFull::kind() {
-  return privateMounts ? "tmpfs" : "/dev/full";
+  return privateMounts ? "tmpfs" : "seam";
 }
 
 DiskFull::DiskFull(std::size_t room) {
-  path_ = "/dev/full";
-  if (!privateMounts) return;
   char dir[] = "/tmp/tarvex_full_XXXXXX";
   if (::mkdtemp(dir) == nullptr) return;
+  if (!privateMounts || !mountTmpfs(dir, room)) {
+    scratch_ = dir;
+    path_ = scratch_ + "/image.bin";
+    setStorageFault(path_, {.writeRoom = static_cast<long long>(room)});
+  }
+}
+
+bool DiskFull::mountTmpfs(const char* dir, std::size_t room) {
   // One page more than the room, taken by a filler: `room` (in whole pages) is what is left.
   const std::size_t pages = room / kPage + 1;
   const std::string options = "size=" + std::to_string(pages * kPage) + ",mode=0700";
   if (::mount("tarvex_full", dir, "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
-    ::rmdir(dir);
-    return;
+    return false;
   }
   mountPoint_ = dir;
   const int fd = ::open((mountPoint_ + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
@@ -65,14 +74,20 @@ DiskFull::DiskFull(std::size_t room) {
   if (fd >= 0) ::close(fd);
   if (!filled || (room < kPage && !fillUp(mountPoint_ + "/filler2"))) {
     ::umount2(dir, MNT_DETACH);
-    ::rmdir(dir);
     mountPoint_.clear();
-    return;
+    return false;
   }
   path_ = mountPoint_ + "/image.bin";
+  return true;
 }
 
 DiskFull::~DiskFull() {
+  if (!scratch_.empty()) {
+    clearStorageFault(path_);
+    std::error_code ec;
+    std::filesystem::remove_all(scratch_, ec);
+    return;
+  }
   if (mountPoint_.empty()) return;
   ::umount2(mountPoint_.c_str(), MNT_DETACH);
   ::rmdir(mountPoint_.c_str());

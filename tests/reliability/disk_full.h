@@ -2,7 +2,8 @@
 // A place to save an image where the disk fills up part way. Where the process may mount
 // file systems (as root), a tiny tmpfs of its own, pre-filled so that exactly `room` bytes
 // still fit: the save then fails in the middle of the stream, as on a real full disk.
-// Elsewhere /dev/full, where the first write fails.
+// Elsewhere a file of a scratch folder whose image-file layer is told to stop taking bytes
+// after `room`.
 
 #include <cstddef>
 #include <string>
@@ -14,7 +15,7 @@ class DiskFull {
   // Call once, before the process starts any thread: gives it a mount namespace of its own,
   // so the file systems it mounts are seen by nobody else and go away with it.
   static void prepare();
-  // "tmpfs" or "/dev/full": what a DiskFull made now would use.
+  // "tmpfs" or "seam": what a DiskFull made now would use.
   static const char* kind();
 
   explicit DiskFull(std::size_t room);
@@ -27,7 +28,10 @@ class DiskFull {
   bool onTmpfs() const { return !mountPoint_.empty(); }
 
  private:
+  bool mountTmpfs(const char* dir, std::size_t room);
+
   std::string mountPoint_;
+  std::string scratch_;  // the folder of the seam's file
   std::string path_;
 };
 

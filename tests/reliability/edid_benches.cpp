@@ -81,7 +81,8 @@ class EdidReadBench final : public EdidBench {
     return hasLine(msg::kReadDone) && errorBoxes().empty() && !hasLine(msg::kFileNotSaved);
   }
   bool adapterSucceedsBeforeFile() const override {
-    return fault().kind == Fault::kNoFile || fault().kind == Fault::kDiskFull;
+    return fault().kind == Fault::kNoFile || fault().kind == Fault::kDiskFull ||
+           fault().kind == Fault::kFlushFails;
   }
   std::optional<bool> dataIntact() const override { return fileMatches(eepromBytes()); }
 

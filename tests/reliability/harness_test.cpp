@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "app/frame/image_file.h"
+#include "app/frame/staged_image.h"
 #include "emulator/emulator_bus.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
@@ -54,13 +55,11 @@ TEST(HeldFiles, SeesAnImageFileOnlyWhileItIsOpen) {
 TEST(DiskFullPlace, TakesTheRoomAndNotAByteMore) {
   constexpr std::size_t kRoom = 8192;
   DiskFull full(kRoom);
-  ImageFile file;
-  ASSERT_TRUE(file.createAlways(full.path()));
+  StagedImage file;
+  ASSERT_TRUE(file.begin(full.path()));
   const std::vector<std::uint8_t> block(4096, 0xA5);
-  if (full.onTmpfs()) {
-    EXPECT_TRUE(file.write(block.data(), block.size()));
-    EXPECT_TRUE(file.write(block.data(), block.size()));
-  }
+  EXPECT_TRUE(file.write(block.data(), block.size()));
+  EXPECT_TRUE(file.write(block.data(), block.size()));
   EXPECT_FALSE(file.write(block.data(), block.size()));
 }
 
