@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/frame/tool_view.h"
 #include "cli/command.h"
 #include "cli/runners.h"
 
@@ -12,8 +13,17 @@ namespace {
 // The save dialog asks before overwriting a file; here --force is the answer. Asked
 // before the adapter is touched, so a refused file costs nothing.
 bool existingFileRefused(const Command& command, const CliEnv& env) {
-  if (!savesToFile(command.operation) || command.force) return false;
+  if (!savesToFile(command.operation)) return false;
   std::error_code ec;
+  // A folder or a device is never an image file, --force or not; the tool itself would
+  // refuse it too, but only after opening the adapter.
+  const auto target = std::filesystem::status(command.file, ec);
+  if (std::filesystem::exists(target) && !std::filesystem::is_regular_file(target)) {
+    *env.err << "tarvex-cli: " << dialog_text::kCreateFailed << '\n';
+    env.err->flush();
+    return true;
+  }
+  if (command.force) return false;
   if (!std::filesystem::exists(std::filesystem::symlink_status(command.file, ec))) return false;
   *env.err << "tarvex-cli: " << command.file
            << " already exists; add --force to overwrite it\n";
