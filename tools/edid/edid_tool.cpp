@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "app/frame/image_file.h"
+#include "app/frame/printable.h"
 #include "link/adapter_link.h"
 #include "tools/edid/edid_messages.h"
 #include "tools/edid/hex_dump.h"
@@ -90,7 +91,7 @@ bool EdidTool::saveImage() {
     return false;
   }
   view_.logLine(msg::kSaveFile);
-  view_.logLine(fileName_);
+  view_.logLine(printable(fileName_));
   bool stored = file.write(image().data(), kImageSize);
   stored = file.close() && stored;
   if (!stored) {
