@@ -7,12 +7,14 @@
 #include <memory>
 
 #include "app/demo/demo_control.h"
+#include "app/frame/standard_streams.h"
 #include "app/main_window.h"
 #include "app/start_up.h"
 #include "app/testing_window.h"
 #include "emulator/bench/demo_bench.h"
 
 int main(int argc, char** argv) {
+  if (!tarvex::fillStandardStreams()) return 1;
   bool showConnectionTest = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--show-connection-test") == 0) showConnectionTest = true;

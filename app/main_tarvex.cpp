@@ -1,5 +1,6 @@
 // Tarvex on real adapters: FTDI USB-serial ports.
 
+#include "app/frame/standard_streams.h"
 #include "app/start_up.h"
 
 #ifdef TARVEX_HAVE_SERIAL
@@ -9,6 +10,7 @@
 #endif
 
 int main(int argc, char** argv) {
+  if (!tarvex::fillStandardStreams()) return 1;
 #ifdef TARVEX_HAVE_SERIAL
   tarvex::serial::SerialBus bus;
 #else

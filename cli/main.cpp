@@ -8,7 +8,9 @@
 #include <pthread.h>
 #include <thread>
 
+#include "app/frame/standard_streams.h"
 #include "cli/run_cli.h"
+#include "link/serial/exclusive_ports.h"
 
 namespace {
 
@@ -20,7 +22,9 @@ void takeSignals(sigset_t signals) {
   int signal = 0;
   while (sigwait(&signals, &signal) == 0) {
     if (gInterrupted.exchange(true)) {
-      // The second one: the default action, which ends the program.
+      // The second one: the default action, which ends the program. The ports it holds
+      // would stay exclusive after it, refusing every other user.
+      tarvex::serial::releaseExclusivePorts();
       std::signal(signal, SIG_DFL);
       pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
       std::raise(signal);
@@ -31,6 +35,7 @@ void takeSignals(sigset_t signals) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!tarvex::fillStandardStreams()) return tarvex::cli::kExitFailure;
   // A reader that goes away (a closed pipe, a dropped session) must not end a flash write
   // half way: output then fails quietly and the operation runs to its end.
   std::signal(SIGPIPE, SIG_IGN);

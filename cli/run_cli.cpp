@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/frame/printable.h"
 #include "app/frame/tool_view.h"
 #include "cli/command.h"
 #include "cli/runners.h"
@@ -25,7 +26,7 @@ bool existingFileRefused(const Command& command, const CliEnv& env) {
   }
   if (command.force) return false;
   if (!std::filesystem::exists(std::filesystem::symlink_status(command.file, ec))) return false;
-  *env.err << "tarvex-cli: " << command.file
+  *env.err << "tarvex-cli: " << printable(command.file)
            << " already exists; add --force to overwrite it\n";
   env.err->flush();
   return true;

@@ -1,5 +1,6 @@
 // The ITE tool: the settings from a preset or a pin list, the check, read and write.
 
+#include "app/frame/printable.h"
 #include "cli/run_cli.h"
 #include "cli/runners.h"
 #include "cli/terminal_view.h"
@@ -49,13 +50,13 @@ bool setPins(const Command& command, const CliEnv& env, IteTool& tool, IteBoxes&
   tool.loadPresets(env.itePresetsFile);
   if (boxes.fileMissing) {
     view.note(ite_text::kPresetFileMissing);
-    view.note("no ITE connection base file at " + env.itePresetsFile);
+    view.note("no ITE connection base file at " + printable(env.itePresetsFile));
     return false;
   }
   // Item 0 of the list is its prompt; the presets follow in file order.
   const int presets = static_cast<int>(boxes.presetItems.size()) - 1;
   if (command.preset > presets) {
-    view.note(env.itePresetsFile + " has " + std::to_string(presets) + " presets, not " +
+    view.note(printable(env.itePresetsFile) + " has " + std::to_string(presets) + " presets, not " +
               std::to_string(command.preset));
     return false;
   }
@@ -76,11 +77,27 @@ std::string pinList(const PinAssignments& pins) {
   return list;
 }
 
-int runStream(IteTool& tool, bool started, const CliEnv& env, TerminalView& view) {
+int runStream(IteTool& tool, bool started, bool reading, const CliEnv& env, TerminalView& view) {
   if (!started) return kExitFailure;
   Worker worker;
   worker.start([&tool] { return tool.runWorker(); });
-  return supervise(worker, env, view, {}) ? kExitSuccess : kExitFailure;
+  Supervision supervision;
+  if (reading) supervision.cannotStop = Supervision::readGoesOnNote();
+  return supervise(worker, env, view, supervision) ? kExitSuccess : kExitFailure;
+}
+
+// The check waits for the user to plug the adapter in and cannot be cut short; it runs on
+// the worker so a Ctrl-C meanwhile is told how long it still takes: the attach, the three
+// identification registers and the sign-off.
+int runCheck(IteTool& tool, const CliEnv& env, TerminalView& view) {
+  Worker worker;
+  worker.start([&tool] { return tool.checkConnection(); });
+  Supervision supervision;
+  const IteBounds& b = env.bounds.ite;
+  supervision.cannotStop =
+      "the check waits for the controller to answer and cannot stop; it ends " +
+      endsWithin(b.attach + 3 * b.reply + b.drain) + " (Ctrl-C again quits at once)";
+  return supervise(worker, env, view, supervision) ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
@@ -98,11 +115,11 @@ int runIte(const Command& command, const CliEnv& env) {
       view.note("pins " + pinList(boxes.pins));
       return tool.sendSettings() ? kExitSuccess : kExitFailure;
     case Operation::kIteCheck:
-      return tool.checkConnection() ? kExitSuccess : kExitFailure;
+      return runCheck(tool, env, view);
     case Operation::kIteRead:
-      return runStream(tool, tool.startRead(), env, view);
+      return runStream(tool, tool.startRead(), true, env, view);
     case Operation::kIteWrite:
-      return runStream(tool, tool.startWrite(), env, view);
+      return runStream(tool, tool.startWrite(), false, env, view);
     default:
       return kExitFailure;
   }

@@ -1,5 +1,6 @@
 // The KB90xx tool: read and write with their worker, and the wiring help.
 
+#include "app/frame/printable.h"
 #include "cli/run_cli.h"
 #include "cli/runners.h"
 #include "cli/terminal_view.h"
@@ -49,7 +50,9 @@ int runKb90(const Command& command, const CliEnv& env) {
   Worker worker;
   worker.start([&tool] { return tool.runWorker(); });
   tool.beginTransfer();
-  return supervise(worker, env, view, {}) ? kExitSuccess : kExitFailure;
+  Supervision supervision;
+  if (reading) supervision.cannotStop = Supervision::readGoesOnNote();
+  return supervise(worker, env, view, supervision) ? kExitSuccess : kExitFailure;
 }
 
 int runKb90Wiring(const Command& command, const CliEnv& env) {
@@ -58,11 +61,11 @@ int runKb90Wiring(const Command& command, const CliEnv& env) {
   kb90::WiringHelp help(answers);
   if (!help.load(env.kb90BaseFile)) {
     view.printLine(answers.result);
-    view.note("no KB90xx connection base file at " + env.kb90BaseFile);
+    view.note("no KB90xx connection base file at " + printable(env.kb90BaseFile));
     return kExitFailure;
   }
   if (command.entry > static_cast<int>(answers.boards.size())) {
-    view.note(env.kb90BaseFile + " has " + std::to_string(answers.boards.size()) +
+    view.note(printable(env.kb90BaseFile) + " has " + std::to_string(answers.boards.size()) +
               " entries, not " + std::to_string(command.entry));
     return kExitFailure;
   }

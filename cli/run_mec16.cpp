@@ -1,4 +1,4 @@
-// The MEC16xx tool: check and erase on the calling thread, read and write with a worker.
+// The MEC16xx tool: the check on the calling thread; erase, read and write with a worker.
 
 #include "cli/run_cli.h"
 #include "cli/runners.h"
@@ -43,8 +43,18 @@ int runMec16(const Command& command, const CliEnv& env) {
   switch (command.operation) {
     case Operation::kMec16Check:
       return tool.connectionCheck() ? kExitSuccess : kExitFailure;
-    case Operation::kMec16Erase:
-      return tool.erase(command.info) ? kExitSuccess : kExitFailure;
+    case Operation::kMec16Erase: {
+      // The erase cannot be cut short; it runs on the worker so a Ctrl-C meanwhile is told
+      // how long it still takes: the busy poll, its last status and the release.
+      Worker worker;
+      worker.start([&tool, &command] { return tool.erase(command.info); });
+      Supervision supervision;
+      const mec16::Mec16Bounds& b = env.bounds.mec16;
+      supervision.cannotStop = "the chip erase cannot stop part-way; it ends " +
+                               endsWithin(b.chipErase + 2 * b.shortReply) +
+                               " (Ctrl-C again quits at once, leaving the chip half erased)";
+      return supervise(worker, env, view, supervision) ? kExitSuccess : kExitFailure;
+    }
     case Operation::kMec16Read: {
       if (!tool.startRead(command.info)) return kExitFailure;
       Worker worker;

@@ -28,6 +28,20 @@ bool Worker::join() {
   return result_;
 }
 
+std::string Supervision::halfDoneNote() {
+  return "cannot stop part-way without leaving the chip half done; finishing "
+         "(Ctrl-C again quits at once)";
+}
+
+std::string Supervision::readGoesOnNote() {
+  return "the read cannot stop part-way and runs to its end; Ctrl-C again quits at once, "
+         "leaving the chip as it is";
+}
+
+std::string endsWithin(std::chrono::steady_clock::duration bound) {
+  return "within " + std::to_string(std::chrono::ceil<std::chrono::seconds>(bound).count()) + " s";
+}
+
 bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supervision& what) {
   bool stopped = false;
   bool toldUnstoppable = false;
@@ -40,8 +54,7 @@ bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supe
       what.stop();
       stopped = true;
     } else if (interrupted && !what.stop && !toldUnstoppable) {
-      view.note("cannot stop part-way without leaving the chip half done; finishing "
-                "(Ctrl-C again quits at once)");
+      view.note(what.cannotStop);
       toldUnstoppable = true;
     }
     if (worker.waitFor(period)) break;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 
 #include "cli/cli_env.h"
@@ -47,11 +48,20 @@ struct Supervision {
   std::function<void()> stop;
   // When set, stop is called once this time has come.
   std::optional<std::chrono::steady_clock::time_point> stopAt;
+  // Without a stop: what a Ctrl-C is told goes on, and when it ends.
+  std::string cannotStop = halfDoneNote();
+
+  // The notes for an operation without a stop: one that changes the chip, and a read.
+  static std::string halfDoneNote();
+  static std::string readGoesOnNote();
 };
 
+// "within N s", the bound rounded up to whole seconds.
+std::string endsWithin(std::chrono::steady_clock::duration bound);
+
 // Waits for the worker, doing what the supervision asks meanwhile, and gives its result.
-// A Ctrl-C calls stop; for an operation without one it says on standard error that the
-// operation goes on to its end.
+// A Ctrl-C calls stop; for an operation without one it says on standard error what goes
+// on to its end (what.cannotStop).
 bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supervision& what);
 
 }  // namespace tarvex::cli

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "link/serial/driver_version.h"
+#include "link/serial/exclusive_ports.h"
 #include "link/serial/fd_wait.h"
 #include "link/serial/latency.h"
 #include "link/serial/tty_config.h"
@@ -42,9 +43,11 @@ FtStatus SerialDevice::open(const PortInfo& port, std::unique_ptr<FtDevice>* dev
   // The lock first: TIOCEXCL is a flag on the tty itself, and a loser of the race must not
   // touch the holder's tty.
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(FT_DEVICE_NOT_OPENED);
-  if (ioctl(fd, TIOCEXCL) != 0) return refuse(FT_DEVICE_NOT_OPENED);
-  if (configureRawLine(fd) != FT_OK) {
+  // Noted before the flag is set, so a forced end finds it whenever it is set.
+  if (!holdExclusivePort(fd)) return refuse(FT_DEVICE_NOT_OPENED);
+  if (ioctl(fd, TIOCEXCL) != 0 || configureRawLine(fd) != FT_OK) {
     ioctl(fd, TIOCNXCL);
+    forgetExclusivePort(fd);
     return refuse(FT_DEVICE_NOT_OPENED);
   }
   // Whatever a previous user left in the queues is not an answer to anything of ours.
@@ -249,6 +252,7 @@ FtStatus SerialDevice::close() {
     if (outgoing > 0) tcflush(fd_, TCOFLUSH);
     ioctl(fd_, TIOCNXCL);
   }
+  forgetExclusivePort(fd_);
   ::close(fd_);  // also releases the flock
   fd_ = -1;
   pending_.clear();

@@ -3,10 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
+
 #include <thread>
 
 #include "child_process.h"
 #include "cli_bench.h"
+#include "emulator/ite/it85_board.h"
 #include "emulator/keyboard/emulated_keyboard.h"
 #include "emulator/kb90/kb90_controller.h"
 #include "emulator/pty/pty_server.h"
@@ -35,9 +39,14 @@ class CliBinaryTest : public testing::Test {
     return std::make_unique<ChildProcess>(TARVEX_CLI_PROGRAM, args, dir_.string());
   }
   // Runs to the end; the exit status.
-  int run(std::vector<std::string> args) {
-    child_ = start(std::move(args));
+  int run(std::vector<std::string> args, const std::vector<int>& closed = {}) {
+    child_ = std::make_unique<ChildProcess>(TARVEX_CLI_PROGRAM, args, dir_.string(), closed);
     return child_->wait(std::chrono::seconds(60));
+  }
+  // What the adapter received since the server started, from byte `from` on.
+  Bytes receivedFrom(std::size_t from) const {
+    const Bytes all = adapter_->lastOpenReceived();
+    return Bytes(all.begin() + static_cast<long>(std::min(from, all.size())), all.end());
   }
   std::string path(const std::string& name) const { return (dir_ / name).string(); }
 
@@ -75,6 +84,58 @@ TEST_F(CliBinaryTest, ReadsAFlashAndRefusesToOverwriteIt) {
   EXPECT_NE(child_->err().find("already exists"), std::string::npos);
 }
 
+// Started with standard streams closed, the program must not open the port or the image
+// on their numbers: the progress text and log lines would then reach the adapter as
+// commands, or end up inside the image. Each run is compared with the same run with every
+// stream open: the adapter receives the same bytes, the chip and the image are exact.
+TEST_F(CliBinaryTest, ClosedStandardStreamsNeverReachThePortOrTheImage) {
+  auto controller = std::make_shared<emu::Kb90Controller>(0x0C);
+  const Bytes flash = randomBytes(128 * 1024, 11);
+  controller->setFlash(flash);
+  adapter_->addHandler(controller);
+  serve();
+  const std::string port = server_.slavePath();
+  // The server holds one open for every client: each run's bytes follow the last run's.
+  auto settle = [this] {
+    std::size_t size = adapter_->lastOpenReceived().size();
+    for (int i = 0; i < 50; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      const std::size_t now = adapter_->lastOpenReceived().size();
+      if (now == size && i > 5) break;
+      size = now;
+    }
+    return size;
+  };
+
+  ASSERT_EQ(run({"kb90", "read", path("open.bin"), "--port", port}), 0) << child_->err();
+  std::size_t mark = settle();
+  const Bytes cleanRead = receivedFrom(0);
+  for (const std::vector<int>& closed : {std::vector<int>{1, 2}, std::vector<int>{0, 1, 2}}) {
+    std::filesystem::remove(path("closed.bin"));
+    EXPECT_EQ(run({"kb90", "read", path("closed.bin"), "--port", port}, closed), 0);
+    EXPECT_EQ(readFile(path("closed.bin")), flash);
+    const std::size_t end = settle();
+    EXPECT_EQ(receivedFrom(mark), cleanRead);
+    mark = end;
+  }
+
+  const Bytes image = randomBytes(128 * 1024, 12);
+  writeFile(path("image.bin"), image);
+  ASSERT_EQ(run({"kb90", "write", path("image.bin"), "--port", port}), 0) << child_->err();
+  ASSERT_EQ(controller->flash(), image);
+  std::size_t writeStart = mark;
+  mark = settle();
+  const Bytes cleanWrite = receivedFrom(writeStart);
+  for (const std::vector<int>& closed : {std::vector<int>{2}, std::vector<int>{0, 1, 2}}) {
+    controller->setFlash(flash);
+    EXPECT_EQ(run({"kb90", "write", path("image.bin"), "--port", port}, closed), 0);
+    EXPECT_EQ(controller->flash(), image);
+    const std::size_t end = settle();
+    EXPECT_EQ(receivedFrom(mark), cleanWrite);
+    mark = end;
+  }
+}
+
 TEST_F(CliBinaryTest, CtrlCEndsAKeyboardScanWithItsStopSequence) {
   auto keyboard = std::make_shared<emu::EmulatedKeyboard>();
   adapter_->addHandler(keyboard);
@@ -95,6 +156,43 @@ TEST_F(CliBinaryTest, CtrlCEndsAKeyboardScanWithItsStopSequence) {
   }
   EXPECT_EQ(lastByte(), 'Q');
   EXPECT_FALSE(keyboard->scanning());
+}
+
+// A second Ctrl-C ends the program at once, during a wait the first one cannot cut short
+// (which it is told about). The port must not stay exclusive after it: the flag belongs
+// to the tty and would refuse every later user of the adapter.
+TEST_F(CliBinaryTest, ASecondCtrlCLeavesThePortFreeForOthers) {
+  auto board = std::make_shared<emu::It85Board>(emu::It85Board::Wiring{});
+  board->setFaults({.attachSilent = true});
+  auto adapter = std::make_shared<emu::EmulatedAdapter>(emu::tags::ite());
+  adapter->addHandler(board);
+  emu::PtyServer server(adapter);
+  ASSERT_TRUE(server.start());
+  auto child = start({"ite", "check", "--port", server.slavePath()});
+  ASSERT_TRUE(child->collect(std::chrono::seconds(30), [](const std::string& out) {
+    return out.find("plug the adapter") != std::string::npos;
+  })) << child->out() << child->err();
+
+  const int slave = ::open(server.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(slave, 0);
+  int exclusive = 0;
+  ASSERT_EQ(::ioctl(slave, TIOCGEXCL, &exclusive), 0);
+  EXPECT_NE(exclusive, 0) << "the check holds the port exclusive";
+
+  child->signal(SIGINT);
+  ASSERT_TRUE(child->collect(std::chrono::seconds(10), [&child](const std::string&) {
+    return child->err().find("cannot stop") != std::string::npos;
+  })) << child->err();
+  child->signal(SIGINT);
+  EXPECT_EQ(child->wait(std::chrono::seconds(10)), -1) << "ended by the signal";
+  EXPECT_NE(child->err().find("the check waits for the controller to answer and cannot stop; "
+                              "it ends within 23 s"),
+            std::string::npos)
+      << child->err();
+  ASSERT_EQ(::ioctl(slave, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  ::close(slave);
+  server.stop();
 }
 
 // The last byte of an operation (its outcome, a stop) is sent right before the port is

@@ -20,9 +20,10 @@ namespace tarvex::cli::test {
 
 class ChildProcess {
  public:
-  // Starts the program with the arguments, HOME set to home (for the base files).
+  // Starts the program with the arguments, HOME set to home (for the base files), and the
+  // standard descriptors in `closed` closed, as a shell's `2>&-` leaves them.
   ChildProcess(const std::string& program, const std::vector<std::string>& args,
-               const std::string& home) {
+               const std::string& home, const std::vector<int>& closed = {}) {
     // Everything the child needs is made here: between fork and exec it only calls what
     // is safe in a copy of a process with other threads (the emulator's) running.
     std::vector<std::string> environment{"HOME=" + home};
@@ -47,6 +48,7 @@ class ChildProcess {
     if (pid_ == 0) {
       ::dup2(out[1], STDOUT_FILENO);
       ::dup2(err[1], STDERR_FILENO);
+      for (const int fd : closed) ::close(fd);
       ::execve(program.c_str(), argv.data(), envp.data());
       ::_exit(127);
     }

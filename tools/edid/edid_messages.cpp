@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "app/frame/printable.h"
+
 namespace tarvex::edid::msg {
 
 std::string readReplyIncomplete(std::uint32_t received, std::uint32_t expected) {
@@ -17,7 +19,7 @@ std::string unexpectedStatus(std::uint8_t first, std::uint8_t second) {
 
 std::string partialKept(const std::string& path, long long bytes) {
   return "The " + std::to_string(bytes) + " bytes that could not be saved whole are kept in: " +
-         path;
+         printable(path);
 }
 
 }  // namespace tarvex::edid::msg

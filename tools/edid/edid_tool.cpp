@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/frame/image_file.h"
+#include "app/frame/printable.h"
 #include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
 #include "tools/edid/edid_messages.h"
@@ -82,7 +83,7 @@ bool EdidTool::saveImage() {
     return false;
   }
   view_.logLine(msg::kSaveFile);
-  view_.logLine(fileName_);
+  view_.logLine(printable(fileName_));
   // Nothing looking like a saved EEPROM is left under the chosen name unless all of it is.
   const bool stored = file.write(image().data(), kImageSize) && file.commit();
   if (!stored) {

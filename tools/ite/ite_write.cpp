@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/frame/printable.h"
 #include "app/frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "tools/ite/ite_commands.h"
@@ -45,7 +46,7 @@ bool IteTool::startWrite() {
     return false;
   }
   view_.logLine(timeStampLine(kStampCurrentTime));
-  view_.logLine(ite_text::kWritingFile + fileName_);
+  view_.logLine(ite_text::kWritingFile + printable(fileName_));
   view_.logLine(ite_text::kWriteStart);
   if (!attach()) {
     logChipFailure(ite_text::kNoChipEnglish, "3F");

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <optional>
 
+#include "app/frame/printable.h"
 #include "tools/ite/ite_messages.h"
 
 namespace tarvex {
@@ -142,7 +143,7 @@ PresetOutcome badValue(const KeyValue& found, std::string_view key) {
   if (found.kind == KeyValue::kNone) {
     return {PresetStatus::kBadValue, ite_text::kNoValuePrefix + std::string(key) + "'"};
   }
-  return {PresetStatus::kBadValue, "'" + found.text + ite_text::kNotIntegerEnd};
+  return {PresetStatus::kBadValue, "'" + printable(found.text) + ite_text::kNotIntegerEnd};
 }
 
 constexpr std::string_view kKbPinsKey = "KB_pins=";

@@ -1,5 +1,6 @@
 #include "tools/kb90/kb90_tool.h"
 
+#include "app/frame/printable.h"
 #include "app/frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "tools/kb90/kb90_commands.h"
@@ -60,7 +61,7 @@ bool Kb90Tool::readClick() {
     return false;
   }
   view_.logLine(text::kSaveFile);
-  view_.logLine(*chosen);
+  view_.logLine(printable(*chosen));
   view_.setGaugeColor(0, colors::kLime);
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kReading);
@@ -92,7 +93,7 @@ bool Kb90Tool::writeClick() {
     return false;
   }
   view_.logLine(text::kWriteFile);
-  view_.logLine(*chosen);
+  view_.logLine(printable(*chosen));
   view_.setGaugeColor(0, colors::kRed);
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kWriting);
@@ -159,7 +160,7 @@ void Kb90Tool::failTransfer(const std::string& reason, bool streamOpen) {
 
 void Kb90Tool::keepPartial() {
   if (const auto kept = saved_.abandon()) {
-    view_.logLine(text::kPartialKept + kept->path + " (" + std::to_string(kept->bytes) +
+    view_.logLine(text::kPartialKept + printable(kept->path) + " (" + std::to_string(kept->bytes) +
                   text::kPartialBytes);
   }
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "app/frame/printable.h"
 #include "tools/kb90/kb90_messages.h"
 
 namespace tarvex::kb90 {
@@ -49,7 +50,7 @@ WiringOutcome errorBox(std::string text) {
 }  // namespace
 
 std::string notIntegerMessage(std::string_view value) {
-  return std::string(text::kNotIntegerBefore) + std::string(value) + text::kNotIntegerAfter;
+  return std::string(text::kNotIntegerBefore) + printable(value) + text::kNotIntegerAfter;
 }
 
 PinValue findPin(std::string_view entry, std::string_view key) {

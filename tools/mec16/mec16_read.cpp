@@ -2,6 +2,7 @@
 // the start on the user-interface thread, the block streams on the worker.
 
 #include "app/frame/gauge_math.h"
+#include "app/frame/printable.h"
 #include "app/frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
@@ -50,7 +51,7 @@ bool Mec16Tool::startRead(bool withInfo) {
   if (!saved_.begin(fileName_)) return abandonStart(text::kCreateFailed);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine(text::kReadingInto);
-  view_.logLine(fileName_);
+  view_.logLine(printable(fileName_));
   blocks_ = withInfo ? Blocks::kMainAndInfo : Blocks::kMainOnly;
   view_.logLine(withInfo ? text::kReadMainAndInfo : text::kReadMainOnly);
   view_.logLine(text::kReadStarted);

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/frame/gauge_math.h"
+#include "app/frame/printable.h"
 #include "app/frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
@@ -51,7 +52,7 @@ bool Mec16Tool::startWrite(bool infoBoxChecked) {
   if (!file_.openExisting(fileName_)) return abandonStart(text::kOpenFailed);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine(text::kWritingFrom);
-  view_.logLine(fileName_);
+  view_.logLine(printable(fileName_));
   // Only the MAIN block can be written; the INFO box only shows in the log.
   view_.logLine(infoBoxChecked ? text::kWriteMainAndInfo : text::kWriteMainOnly);
   blocks_ = Blocks::kMainOnly;

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/frame/printable.h"
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/gauge_widget.h"
 #include "app/qt_frame/log_memo.h"
@@ -217,7 +218,9 @@ void TITE_FORM::setButtonEnabled(IteButton button, bool enabled) {
 
 void TITE_FORM::setPresetItems(const std::vector<std::string>& items, bool fileMissing) {
   ITE_ComboBox_MB_SWITCH->clear();
-  for (const auto& item : items) ITE_ComboBox_MB_SWITCH->addItem(QString::fromStdString(item));
+  for (const auto& item : items) {
+    ITE_ComboBox_MB_SWITCH->addItem(QString::fromStdString(printable(item)));
+  }
   ITE_ComboBox_MB_SWITCH->setStyleSheet(fileMissing ? QStringLiteral("QComboBox { color: #FF0000; }")
                                                     : QStringLiteral("QComboBox { color: #000000; }"));
 }

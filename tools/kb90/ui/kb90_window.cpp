@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/frame/printable.h"
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/gauge_widget.h"
 #include "app/qt_frame/log_memo.h"
@@ -146,8 +147,13 @@ void TKB901X_forms::EXIT_KB901XClick() {
 }
 
 kb90::WiringInputs TKB901X_forms::wiringInputs() const {
-  return {ComboBox_KB901X->currentText().toStdString(),
-          ComboBox_KB901X_FFC->currentText().toStdString(), CheckBox_KB901X->isChecked()};
+  // A listed board is read back as the base file has it, not as the list shows it.
+  const int index = ComboBox_KB901X->currentIndex();
+  const bool listed =
+      index >= 0 && ComboBox_KB901X->itemText(index) == ComboBox_KB901X->currentText();
+  const std::string board = listed ? ComboBox_KB901X->itemData(index).toByteArray().toStdString()
+                                   : ComboBox_KB901X->currentText().toStdString();
+  return {board, ComboBox_KB901X_FFC->currentText().toStdString(), CheckBox_KB901X->isChecked()};
 }
 
 void TKB901X_forms::ComboBox_KB901XSelect() { wiring_.boardSelected(wiringInputs()); }
@@ -186,7 +192,11 @@ QComboBox* TKB901X_forms::comboFor(kb90::WiringChoice choice) const {
 
 void TKB901X_forms::addBoardItems(const std::vector<std::string>& items) {
   const QString text = ComboBox_KB901X->currentText();
-  for (const auto& item : items) ComboBox_KB901X->addItem(QString::fromStdString(item));
+  // The list shows each entry with its control characters escaped and keeps its bytes.
+  for (const auto& item : items) {
+    ComboBox_KB901X->addItem(QString::fromStdString(printable(item)),
+                             QByteArray(item.data(), static_cast<qsizetype>(item.size())));
+  }
   // Adding items to an empty list selects the first; nothing is chosen until the user
   // chooses, and the prompt stays.
   ComboBox_KB901X->setCurrentIndex(-1);
