@@ -20,7 +20,7 @@ if [ "$mode" = run ] && [[ "${1:-}" =~ ^[0-9]+$ ]]; then
 fi
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(fuzz_kb90_base_file fuzz_kb90_wiring fuzz_ite_presets
-                                     fuzz_keyboard_reply fuzz_edid_hex_dump)
+                                     fuzz_keyboard_reply fuzz_edid_hex_dump fuzz_edid_decode)
 case "$mode" in
   replay|run) ;;
   *) echo "usage: $0 replay [TARGET...] | run [SECONDS] [TARGET...]" >&2; exit 2 ;;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -15,6 +16,7 @@
 #include "emulator/eeprom/panel_eeprom.h"
 #include "emulator/emulator_bus.h"
 #include "tests/support/recording_view.h"
+#include "tools/edid/edid_decode.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex::test {
@@ -54,6 +56,18 @@ class EdidBench : public testing::Test {
   std::string lastLine() const {
     const auto l = view_.lines();
     return l.empty() ? "<none>" : l.back();
+  }
+  // A read that got the image ends its log with an empty line and the image's decode; the
+  // line before them, or a note that the decode is not where it belongs.
+  std::string lastLineBeforeDecode() const {
+    const auto l = view_.lines();
+    auto block = edid::decodeLines(edid::decodeEdid(image()));
+    block.insert(block.begin(), "");
+    if (l.size() <= block.size() ||
+        !std::equal(block.begin(), block.end(), l.end() - static_cast<long>(block.size()))) {
+      return "<no decode at the end>";
+    }
+    return l[l.size() - block.size() - 1];
   }
 
   const std::filesystem::path dir_ = std::filesystem::temp_directory_path() /

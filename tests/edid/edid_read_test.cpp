@@ -25,6 +25,12 @@ TEST_F(EdidRead, ReadsDumpsAndSavesThePanel) {
   const auto demo = emu::demoPanelEeprom();
   for (const auto& line : edid::hexDump(demo)) expected.push_back(line);
   expected.insert(expected.end(), {"", msg::kSaveFile, path("panel.bin")});
+  // Then, after every line of the read and the save, the decode of what was read.
+  expected.insert(expected.end(), {"", "EDID version: 1.4", "Manufacturer: TVX",
+                                   "Product code: 6A15h", "Serial number: 300",
+                                   "Manufactured: week 16 of 2014",
+                                   "Preferred mode: 1366 x 768 @ 59.99 Hz, pixel clock 72.80 MHz",
+                                   msg::kNoMonitorName, msg::checksumRight(demo[127])});
   EXPECT_EQ(view_.lines(), expected);
   EXPECT_EQ(view_.clears(), 1);
 
@@ -52,7 +58,7 @@ TEST_F(EdidRead, PiecesOfAnySizeGiveTheSameImage) {
     view_.answerNextDialog(std::nullopt);
     tool_.read();
     EXPECT_EQ(image(), contents()) << "pieces " << low << ".." << high;
-    EXPECT_EQ(lastLine(), msg::kSaveInterrupted);
+    EXPECT_EQ(lastLineBeforeDecode(), msg::kSaveInterrupted);
     EXPECT_EQ(sent(), (Bytes{'B', 'E', 'r', 'I'}));
   }
 }
@@ -101,7 +107,7 @@ TEST_F(EdidRead, UncreatableFileShowsTheBoxAndSavesNothing) {
   view_.answerNextDialog(path("missing/panel.bin"));
   tool_.read();
   EXPECT_EQ(view_.errorBoxes(), (std::vector<std::string>{"Ошибка создания файла."}));
-  EXPECT_EQ(lastLine(), "");
+  EXPECT_EQ(lastLineBeforeDecode(), "");
   EXPECT_FALSE(view_.hasLine(msg::kSaveFile));
 }
 
@@ -110,7 +116,7 @@ TEST_F(EdidRead, FailedFileWriteIsReportedNotPassedAsSaved) {
   view_.answerNextDialog(path("panel.bin"));
   EXPECT_FALSE(tool_.read());
   clearStorageFault(path("panel.bin"));
-  EXPECT_EQ(lastLine(), msg::kFileNotSaved);
+  EXPECT_EQ(lastLineBeforeDecode(), msg::kFileNotSaved);
   EXPECT_EQ(view_.errorBoxes(), (std::vector<std::string>{msg::kFileWriteBox}));
   EXPECT_FALSE(std::filesystem::exists(path("panel.bin")));
   EXPECT_FALSE(std::filesystem::exists(path("panel.bin.partial")));  // not a byte was stored

@@ -52,7 +52,9 @@ TEST_F(EdidWindow, ReadButtonDumpsIntoTheMemoAndSaves) {
   // The header row of the dump, in the fixed layout.
   EXPECT_TRUE(
       lines.contains(": 00 FF FF FF FF FF FF 00 52 D8 15 6A 2C 01 00 00 ........R..j...."));
-  EXPECT_EQ(lines.last(), QString::fromStdString(path("panel.bin")));
+  const auto saved = lines.indexOf(QString::fromStdString(path("panel.bin")));
+  ASSERT_GE(saved, 0);
+  EXPECT_GT(lines.indexOf(QString("Manufacturer: TVX")), saved);  // the decode, after the save
   EXPECT_EQ(fileBytes(path("panel.bin")), contents());
   ASSERT_EQ(dialogs_.dialogsShown().size(), 1u);
   EXPECT_EQ(dialogs_.dialogsShown()[0].title, "Укажите имя файла для сохранения.");
@@ -70,7 +72,7 @@ TEST_F(EdidWindow, WriteButtonReportsAnUnopenableFileInABox) {
 TEST_F(EdidWindow, ExitClearsTheLogAndGoesBackToTheMainWindow) {
   dialogs_.answerNextDialog(std::nullopt);
   window_->EDID_READ->click();
-  ASSERT_EQ(memo().last(), QString::fromUtf8(edid::msg::kSaveInterrupted));
+  ASSERT_TRUE(memo().contains(QString::fromUtf8(edid::msg::kSaveInterrupted)));
 
   window_->EXIT_EDID->click();
   EXPECT_EQ(window_->logMemo()->lineCount(), 0);

@@ -1,6 +1,7 @@
 #pragma once
 // Every text the EDID tool shows: log lines, dialogs and message boxes.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -36,6 +37,28 @@ inline constexpr const char* kSaveFilter = "BIN файлы EEPROM (*.bin)|*.bin"
 inline constexpr const char* kOpenFilter = "BIN файлы EEPROM (*.bin)|*.bin|Другие|*.*";
 inline constexpr const char* kDefaultName = "Noname";
 inline constexpr const char* kDefaultExtension = "bin";
+
+// The decode of an EDID image, logged after a read, and the checks before a write.
+inline constexpr const char* kNoEdidHeader =
+    "No EDID header: the image does not begin with 00 FF FF FF FF FF FF 00!";
+std::string imageCutShort(std::size_t size);
+inline constexpr const char* kChecksumUnknown =
+    "EDID checksum cannot be checked: the base block is incomplete.";
+std::string checksumRight(std::uint8_t stored);
+std::string checksumWrong(std::uint8_t stored, std::uint8_t correct);
+std::string edidVersion(int version, int revision);
+std::string manufacturer(const std::string& letters);
+std::string productCode(std::uint16_t code);
+std::string serialNumber(std::uint32_t serial);
+std::string madeInWeek(int week, int year);
+std::string madeInYear(int year);
+std::string modelYear(int year);
+// refreshCentiHz 0: no rate follows from the timing.
+std::string preferredMode(int width, int height, bool interlaced, std::uint32_t refreshCentiHz,
+                          std::uint32_t pixelClockKHz);
+inline constexpr const char* kNoPreferredMode = "Preferred mode: not given.";
+std::string monitorName(const std::string& escapedName);
+inline constexpr const char* kNoMonitorName = "Monitor name: not given.";
 
 // The window.
 inline constexpr const char* kCaption = "EEPROM LCD read/write VER4.1";

@@ -6,6 +6,7 @@
 #include "app/frame/printable.h"
 #include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
+#include "tools/edid/edid_decode.h"
 #include "tools/edid/edid_messages.h"
 #include "tools/edid/hex_dump.h"
 
@@ -66,7 +67,15 @@ bool EdidTool::read() {
   view_.logLine("");
   sendOutcome(link_, true);
   CloseAdapterLink(link_);
-  return saveImage();
+  const bool saved = saveImage();
+  logDecode();
+  return saved;
+}
+
+void EdidTool::logDecode() {
+  // After every line the read itself logs, set off by an empty line.
+  view_.logLine("");
+  for (const auto& line : decodeLines(decodeEdid(image()))) view_.logLine(line);
 }
 
 bool EdidTool::saveImage() {

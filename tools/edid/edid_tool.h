@@ -52,6 +52,8 @@ class EdidTool {
   bool failWaitAndClose(WaitResult result, const std::string& timedOutLine);
   StatusLetters statusAt(std::size_t offset) const;
   bool saveImage();
+  // The short decode of the image read, for the log.
+  void logDecode();
   bool loadImage();
 
   FtBus& bus_;
