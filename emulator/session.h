@@ -74,7 +74,7 @@ class Session final : public FirmwarePort {
   bool closed_ = false;
   bool unplugged_ = false;
   bool baudMatches_ = true;
-  std::chrono::milliseconds latency_{16};  // the FTDI default until the host sets it
+  std::chrono::milliseconds latency_ = WireModel::kDefaultLatency;
   Clock::time_point lineFree_{};
   std::uint64_t sentCount_ = 0;
   bool replyPending_ = false;  // a reply is complete and the host has not answered yet

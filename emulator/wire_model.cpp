@@ -38,6 +38,14 @@ std::vector<Clock::time_point> WireModel::replyVisibility(std::size_t count, Clo
   return visible;
 }
 
+Clock::duration WireModel::replyTime(std::size_t count, std::chrono::milliseconds latency) const {
+  // Sent just after a frame went, so every packet waits nearly a whole frame more.
+  const Clock::time_point sent = nextFrame(Clock::now()) + Clock::duration(1);
+  Clock::time_point lineFree = sent;
+  const auto visible = replyVisibility(count, sent, lineFree, latency);
+  return visible.empty() ? Clock::duration::zero() : visible.back() - sent;
+}
+
 std::vector<Clock::time_point> WireModel::requestArrival(std::size_t count,
                                                          Clock::time_point written) const {
   std::vector<Clock::time_point> arrival(count);

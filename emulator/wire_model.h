@@ -16,6 +16,8 @@ struct WireModel {
   std::uint32_t baud = 921600;
   std::chrono::microseconds usbFrame{1000};
   static constexpr std::size_t kPacketPayload = 62;
+  // The FTDI chip's receive latency timer until the host sets another.
+  static constexpr std::chrono::milliseconds kDefaultLatency{16};
 
   Clock::duration byteTime() const;
   // When each byte of a reply sent at `sent` becomes visible to the host. `lineFree` is
@@ -26,6 +28,9 @@ struct WireModel {
   // When each byte of a host write reaches the firmware.
   std::vector<Clock::time_point> requestArrival(std::size_t count, Clock::time_point written) const;
   Clock::time_point nextFrame(Clock::time_point t) const;
+  // How long a reply of `count` bytes sent on an idle line takes until its last byte is
+  // visible to the host: the slowest the line makes an answer of that size.
+  Clock::duration replyTime(std::size_t count, std::chrono::milliseconds latency) const;
 };
 
 }  // namespace tarvex::emu

@@ -36,7 +36,7 @@ std::vector<std::shared_ptr<CommandHandler>> demoIteChips() {
   board->setFlash(demoIteFirmware());
   // A chip erase takes a moment, as on the real part; the adapter holds back the first
   // flash address until it is done.
-  board->setEraseTime(std::chrono::milliseconds(800));
+  board->setEraseTime(kDemoIteEraseTime);
   return {board};
 }
 

@@ -198,11 +198,15 @@ void It85Board::attach(FirmwarePort& port) {
     faults = faults_;
   }
   if (faults.attachSilent) return;
-  if (faults.attachDelay.count() > 0) port.pause(faults.attachDelay);
+  const bool pluggedInTime = faults.attachDelay < kAttachWindow;
+  if (faults.attachDelay.count() > 0) {
+    port.pause(pluggedInTime ? faults.attachDelay
+                             : std::chrono::microseconds(kAttachWindow));
+  }
   bool ok = false;
   {
     std::lock_guard lock(mutex_);
-    ok = powered_ && wiredLocked();
+    ok = pluggedInTime && powered_ && wiredLocked();
     attached_ = ok;
     entryStep_ = 0;
     selected_.reset();

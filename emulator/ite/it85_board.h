@@ -37,7 +37,8 @@ class It85Board final : public CommandHandler {
     bool settingsRefused = false;                // 'S' answered with something else than '*'
     std::optional<int> assignmentRejectedAt;     // that assignment is not answered '+'
     bool attachSilent = false;                   // 'T' never answered
-    std::chrono::microseconds attachDelay{0};    // the user plugging the cable in
+    // The user plugging the cable in: past kAttachWindow the firmware has given up.
+    std::chrono::microseconds attachDelay{0};
     std::optional<int> selectFailsAt;            // that register select answers 'e'
     // A write of this value to this register is answered 'e' (and not done).
     std::optional<std::pair<std::uint8_t, std::uint8_t>> writeFails;
@@ -47,6 +48,10 @@ class It85Board final : public CommandHandler {
     std::optional<int> lateFlashByteAt;          // that flash byte is acknowledged late
     std::chrono::microseconds lateBy{400000};
   };
+
+  // After 'T' the firmware keeps trying to reach the controller this long (the user
+  // plugging the cable in meanwhile) before it answers that nothing answered.
+  static constexpr std::chrono::seconds kAttachWindow{5};
 
   explicit It85Board(Wiring wiring);
 

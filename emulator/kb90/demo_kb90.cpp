@@ -27,12 +27,15 @@ std::vector<std::uint8_t> demoKb90Flash() {
   return flash;
 }
 
-std::vector<std::shared_ptr<CommandHandler>> kb90DemoLaptop() {
+Kb90Timing demoKb90Timing() {
   using namespace std::chrono_literals;
+  return {.erase = 400ms, .blockRead = 600us, .blockProgram = 2ms, .checksumBlock = 300us};
+}
+
+std::vector<std::shared_ptr<CommandHandler>> kb90DemoLaptop() {
   auto controller = std::make_shared<Kb90Controller>(0x0C);
   controller->setFlash(demoKb90Flash());
-  controller->setTiming({.erase = 400ms, .blockRead = 600us, .blockProgram = 2ms,
-                         .checksumBlock = 300us});
+  controller->setTiming(demoKb90Timing());
   return {controller};
 }
 

@@ -24,7 +24,7 @@ const std::vector<DemoKey>& demoKeys() {
 
 std::vector<std::shared_ptr<CommandHandler>> demoKeyboardChips() {
   auto keyboard = std::make_shared<EmulatedKeyboard>();
-  keyboard->setReplySplit(2, std::chrono::microseconds(300));
+  keyboard->setReplySplit(2, kDemoReplyGap);
   {
     std::lock_guard lock(demoMutex);
     lastDemoKeyboard = keyboard;

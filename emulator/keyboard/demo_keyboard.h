@@ -24,6 +24,9 @@ const std::vector<DemoKey>& demoKeys();
 // The bench's factory: a fresh demo keyboard behind the adapter.
 std::vector<std::shared_ptr<CommandHandler>> demoKeyboardChips();
 
+// The demo keyboard's firmware sends each reply in two pieces with this pause between.
+inline constexpr std::chrono::microseconds kDemoReplyGap{300};
+
 // The keyboard the bench put behind the adapter last (nullptr before that), so a demo
 // control can press its keys: demoKeyboard()->pressKey(a, b) is safe from any thread.
 std::shared_ptr<EmulatedKeyboard> demoKeyboard();

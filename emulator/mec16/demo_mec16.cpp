@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "emulator/mec16/demo_mec16.h"
 #include "emulator/mec16/mec1609.h"
 
 namespace tarvex::emu {

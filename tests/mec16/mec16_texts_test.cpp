@@ -1,0 +1,117 @@
+// The MEC16 tool's texts that users know from the manual and the original program, stated
+// here character for character, so a slip in the tool's message table cannot pass unseen:
+// the other tests take these texts from that table.
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <utility>
+
+#include "tools/mec16/mec16_messages.h"
+
+namespace tarvex::mec16 {
+namespace {
+
+TEST(Mec16Texts, EveryDocumentedTextIsExact) {
+  const std::pair<std::string_view, std::string_view> texts[] = {
+      {text::kLost, "MEC_lost"},
+      {text::kOk, "MEC_OK"},
+      {text::kIdShort, "ID готово 4 байта но сняли меньше ОШИБКА"},
+      {text::kIdPrefix, "Получен ID от MEC16 -> "},
+      {text::kWroteAccessOn, "Записали в регистр FF3910h 1"},
+      {text::kWroteAccessOff, "Записали в регистр FF3910h 0"},
+      {text::kWroteModeRead, "Записали в регистр FF3908h 105h"},
+      {text::kWroteModeProgram, "Записали в регистр FF3908h 106h"},
+      {text::kWroteModeErase, "Записали в регистр FF3908h 107h"},
+      {text::kWroteModeIdle, "Записали в регистр FF3908h 100h"},
+      {text::kWroteModeOff, "Записали в регистр FF3908h 0"},
+      {text::kWroteWriteStart, "Записали в регистр FF3904h 0"},
+      {text::kEraseSent, "Отправили команду стирания."},
+      {text::kPortClosed, "Закрыли VCOM порт"},
+      {text::kLabelRevision, "Регистр FFFD00h -> "},
+      {text::kLabelMode, "Регистр FF3908h -> "},
+      {text::kLabelAccess, "Регистр FF3910h -> "},
+      {text::kLabelStatus, "Регистр FF390Ch -> "},
+      {text::kFwpSet, "--> СТОИТ ЗАЩИТА ЗАПИСИ ! (FWP ножка)"},
+      {text::kFwpClear, "--> Стирание и запись разрешена (FWP ножка)"},
+      {text::kBootLockSet, "--> Стоит Boot_Lock ! (защита загрузочного блока)"},
+      {text::kBootLockClear, "--> Стирание и запись загрузочного блока разрешена"},
+      {text::kReadCancelled, "Операция чтения прервана"},
+      {text::kCreateFailed, "Ошибка создания файла"},
+      {text::kReadingInto, "Читаем в файл: "},
+      {text::kReadMainAndInfo, "Выбрано чтение MAIN и INFO блоков"},
+      {text::kReadMainOnly, "Выбрано чтение только MAIN блока"},
+      {text::kReadStarted, "Начали чтение MEC16 main block ..."},
+      {text::kBadId, "Неверный ID. Операция прервана!"},
+      {text::kUserStop, "Пользователь прервал операцию чтения."},
+      {text::kMainReadDone, "Чтение MAIN блока завершено успешно."},
+      {text::kInfoReadStarting, "Запускаем чтение INFO блока."},
+      {text::kInfoReadDone, "Чтение INFO блока завершено успешно."},
+      {text::kEraseRefused, "--> Каманда стирания отменена."},
+      {text::kEraseDone, "Стирание завершено успешно."},
+      {text::kWriteCancelled, "Операция записи прервана"},
+      {text::kOpenFailed, "Ошибка открытия файла"},
+      {text::kWritingFrom, "Записываем в файл: "},
+      {text::kWriteMainAndInfo, "Выбрана запись MAIN и INFO блоков"},
+      {text::kWriteMainOnly, "Выбрана запись только MAIN блока"},
+      {text::kWriteStarted, "Начали запись MEC16 main block ..."},
+      {text::kWriteRefused, "--> Команда записи отменена (nFWP или BOOT_LOCK)"},
+      {text::kWarning, "-> Предупреждение!"},
+      {text::kFileShorter, "-> Записываемый файл короче!"},
+      {text::kWriteDone, "Запись MAIN блока завершена успешно."},
+      {text::lost::kI100, "Потеряна связь с MEC16 (I100)"},
+      {text::lost::kI101, "Потеряна связь с MEC16 (I101)"},
+      {text::lost::kI102, "Потеряна связь с MEC16 (I102)"},
+      {text::lost::kI103, "Потеряна связь с MEC16 (I103)"},
+      {text::lost::kR100, "Потеряна связь с MEC16 (R100)"},
+      {text::lost::kR101, "Потеряна связь с MEC16 (R101)"},
+      {text::lost::kP100, "Потеряна связь с MEC16 (P100)."},
+      {text::lost::kP101, "Потеряна связь с MEC16 (P101)."},
+      {text::lost::kP102, "Потеряна связь с MEC16 (P102)"},
+      {text::lost::kP103, "Потеряна связь с MEC16 (P103)."},
+      {text::lost::kP104, "Потеряна связь с MEC16 (P104)."},
+      {text::lost::kP105, "Потеряна связь с MEC16 (P105)."},
+      {text::lost::kP106, "Потеряна связь с MEC16 (P106)"},
+      {text::lost::kP107, "Потеряна связь с MEC16 (P107)."},
+      {text::lost::kP108, "Потеряна связь с MEC16 (P108)."},
+      {text::lost::kP109, "Потеряна связь с MEC16 (P109)."},
+      {text::lost::kP110, "Потеряна связь с MEC16 (P110)."},
+      {text::lost::kP111, "Потеряна связь с MEC16 (P111)."},
+      {text::lost::kP112, "Потеряна связь с MEC16 (P112)"},
+      {text::lost::kE100, "Потеряна связь с MEC16 (E100)"},
+      {text::lost::kE101, "Потеряна связь с MEC16 (E101)"},
+      {text::lost::kE102, "Потеряна связь с MEC16 (E102)"},
+      {text::lost::kE103, "Потеряна связь с MEC16 (E103)"},
+      {text::lost::kE104, "Потеряна связь с MEC16 (E104)"},
+      {text::lost::kE105, "Потеряна связь с MEC16 (E105)"},
+      {text::lost::kE106, "Потеряна связь с MEC16 (E106)"},
+      {text::lost::kE107, "Потеряна связь с MEC16 (E107)"},
+      {text::lost::kTW001, "Потеряна связь с MEC16 (TW001)"},
+      {text::lost::kW100, "Потеряна связь с MEC16 (W100)"},
+      {text::lost::kW101, "Потеряна связь с MEC16 (W101)"},
+      {text::lost::kW101A, "Потеряна связь с MEC16 (W101A)"},
+      {text::lost::kW102, "Потеряна связь с MEC16 (W102)"},
+      {text::lost::kW103, "Потеряна связь с MEC16 (W103)"},
+      {text::lost::kW104, "Потеряна связь с MEC16 (W104)."},
+      {text::lost::kW105, "Потеряна связь с MEC16 (W105)."},
+      {text::lost::kW106, "Потеряна связь с MEC16 (W106)"},
+      {text::kCaption, "Чтение и запись MEC16"},
+      {text::kCheckButton, "Проверка отклика от MEC16"},
+      {text::kBootLockLabel, "Зеленый=Boot_Lock не установлен"},
+      {text::kFwpLabel, "Зеленый=запись/стирание разрешено"},
+      {text::kReadInfoBox, "INFO область тоже читать в файл"},
+      {text::kReadButton, "Чтение FLASH MEC16 "},
+      {text::kEraseInfoBox, "INFO область тоже стирать"},
+      {text::kEraseButton, "Стирание FLASH MEC16"},
+      {text::kWriteInfoBox, "INFO область тоже записывать"},
+      {text::kWriteButton, "Запись FLASH MEC16"},
+      {text::kExitButton, "СТОП или ВЫХОД"},
+      {text::kHelpButton, "HELP"},
+      {text::kSaveFilter, "BIN файл MEC16 (*.bin)|*.bin"},
+      {text::kOpenFilter, "BIN файл MEC16 (*.bin)|*.bin|Другие|*.*"},
+  };
+  for (const auto& [shown, documented] : texts) EXPECT_EQ(shown, documented);
+}
+
+}  // namespace
+}  // namespace tarvex::mec16
