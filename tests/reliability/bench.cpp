@@ -1,5 +1,6 @@
 #include "tests/reliability/bench.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +41,8 @@ const char* faultName(Fault fault) {
       return "no file";
     case Fault::kDiskFull:
       return "disk full";
+    case Fault::kBadImage:
+      return "bad image";
   }
   return "?";
 }
@@ -67,6 +70,7 @@ bool Bench::applies(Fault fault) const {
   switch (fault) {
     case Fault::kNoFile:
     case Fault::kDiskFull:
+    case Fault::kBadImage:
       return false;
     default:
       return true;
@@ -75,6 +79,7 @@ bool Bench::applies(Fault fault) const {
 
 void Bench::arm(const InjectedFault& fault) {
   fault_ = fault;
+  chipBefore_ = chipMemory();
   switch (fault.kind) {
     case Fault::kNone:
       break;
@@ -99,10 +104,29 @@ void Bench::arm(const InjectedFault& fault) {
       full_ = std::make_unique<DiskFull>(diskRoom());
       image_ = full_->path();
       break;
+    case Fault::kBadImage:
+      // A folder, a pipe with no writer, or a file that opens but cannot be read (memory
+      // at address 0 is never mapped).
+      if (fault.at % 3 == 0) {
+        image_ = scratch("folder.bin");
+        std::filesystem::create_directories(image_);
+      } else if (fault.at % 3 == 1) {
+        image_ = scratch("pipe.bin");
+        ::mkfifo(image_.c_str(), 0600);
+      } else {
+        image_ = "/proc/self/mem";
+      }
+      break;
     default:
       armLine(fault);
       break;
   }
+}
+
+std::optional<bool> Bench::chipUnchanged() const {
+  const auto now = chipMemory();
+  if (!now || !chipBefore_) return std::nullopt;
+  return *now == *chipBefore_;
 }
 
 void Bench::disarm() {

@@ -38,6 +38,7 @@ void IteTool::loadPresets(const std::string& presetsPath) {
   PresetList list = loadPresetList(presetsPath);
   presetItems_ = std::move(list.items);
   controls_.setPresetItems(presetItems_, list.fileMissing);
+  if (list.cut) view_.logLine(ite_text::kPresetFileCut);
   controls_.selectPresetItem(0);
   selectedPreset_ = 0;
 }
@@ -213,6 +214,7 @@ bool IteTool::runWorker() {
 void IteTool::failStart() {
   iteSignOff(link_, false, bounds_.drain);
   file_.close();
+  source_ = {};
   mode_.set(kModeNone);
   setAllButtons(true);
 }

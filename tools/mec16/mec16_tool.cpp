@@ -75,6 +75,7 @@ void Mec16Tool::closingSequence() {
   view_.logLine(text::kPortClosed);
   CloseAdapterLink(link_);
   if (file_.isOpen()) file_.close();
+  source_ = {};
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine("");
   // Last: from here on a new operation may take the link and the file.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "app/frame/file_load.h"
 #include "app/frame/image_file.h"
 #include "app/frame/mode_word.h"
 #include "link/ft_device.h"
@@ -75,7 +76,7 @@ class Mec16Tool {
   bool stepWrite();
   void endReadFailed(const char* line);
   void endWriteUnacknowledged();
-  bool finishWriteEarly(bool fileError);
+  bool finishWriteEarly();
 
   FtBus& bus_;
   Mec16View& view_;
@@ -84,7 +85,8 @@ class Mec16Tool {
   ModeWord mode_;
   StopRequest stop_{false};
   LinkState link_;
-  ImageFile file_;
+  ImageFile file_;       // the file a read stores
+  ImageSource source_;   // the image a write sends, read whole at its start
   std::string fileName_;
   Blocks blocks_ = Blocks::kMainOnly;
   int blockCounter_ = 0;
