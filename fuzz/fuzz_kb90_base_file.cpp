@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(fuzz::wellFormedUtf8(kb90::cp1251ToUtf8(bytes)));
   // The loader reads the file in chunks: it must see the same entries.
   const auto loaded = kb90::loadBaseFile(fuzz::writeScratchFile(bytes));
-  FUZZ_CHECK(loaded.has_value() && *loaded == entries);
+  FUZZ_CHECK(loaded.has_value() && loaded->entries == entries && !loaded->cut);
 
   // Only a handful of entries with every cable: a long file adds nothing new per entry.
   std::size_t evaluated = 0;

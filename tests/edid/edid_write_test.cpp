@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "link/adapter_link.h"
 #include "tests/edid/edid_bench.h"
+#include "tests/support/unreadable_sources.h"
 #include "tools/edid/edid_messages.h"
 #include "tools/edid/hex_dump.h"
 
@@ -107,6 +109,21 @@ TEST_F(EdidWrite, UnreadableFileIsNotWrittenAsErasedBytes) {
   EXPECT_EQ(view_.errorBoxes(), (std::vector<std::string>{msg::kFileReadBox}));
   EXPECT_EQ(sent(), Bytes{'B'});
   EXPECT_EQ(eeprom_->writesDone(), 0);
+
+  // Nor a pipe (which must not hang the write), a file whose reads fail, or one that fails
+  // part way through.
+  std::ofstream(dir_ / "good.bin", std::ios::binary) << std::string(256, 'A');
+  for (const auto& source : unreadableSources(dir_, (dir_ / "good.bin").string(), 100)) {
+    SCOPED_TRACE(source.name);
+    view_.answerNextDialog(source.path);
+    source.arm();
+    EXPECT_FALSE(tool_.write());
+    source.disarm();
+    EXPECT_EQ(lastLine(), msg::kFileNotRead);
+    EXPECT_EQ(view_.errorBoxes().back(), msg::kFileReadBox);
+    EXPECT_EQ(sent(), Bytes{'B'});
+    EXPECT_EQ(eeprom_->writesDone(), 0);
+  }
 }
 
 TEST_F(EdidWrite, AdapterFallingSilentEndsTheWriteAtTheBound) {

@@ -2,6 +2,8 @@
 // and its messages, value reading, and the mirroring for a reversed cable.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -50,6 +52,25 @@ TEST(PresetList, MissingFileGivesOnlyTheNoticeAndAFileGivesThePromptFirst) {
   std::filesystem::remove(path);
   EXPECT_FALSE(list.fileMissing);
   EXPECT_EQ(list.items, (Lines{"Click to select presets for a laptop MB", "A PD0=1", "B PD0=2"}));
+}
+
+TEST(PresetList, PipeAtThePathDoesNotHangAndAHugeFileIsCut) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("tarvex_ite_presets_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const auto pipe = dir / "pipe.txt";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_TRUE(loadPresetList(pipe.string()).fileMissing);
+
+  // Half a gigabyte once took three times that in memory; only the first part is read now.
+  const auto huge = dir / "huge.txt";
+  std::ofstream(huge, std::ios::binary) << "A PD0=1\n";
+  std::filesystem::resize_file(huge, std::uintmax_t{512} << 20);
+  const auto list = loadPresetList(huge.string());
+  EXPECT_FALSE(list.fileMissing);
+  EXPECT_TRUE(list.cut);
+  EXPECT_EQ(list.items, (Lines{"Click to select presets for a laptop MB", "A PD0=1"}));
+  std::filesystem::remove_all(dir);
 }
 
 TEST(ApplyPreset, FullLineSetsEveryBoxByItsKey) {

@@ -2,6 +2,7 @@
 // are sent and with which addresses, and every way the write can end.
 
 #include "tests/ite/ite_fixture.h"
+#include "tests/support/unreadable_sources.h"
 
 namespace tarvex::test {
 namespace {
@@ -195,6 +196,31 @@ TEST_F(IteWrite, StartFailuresSignOffAndLeaveTheToolIdle) {
   EXPECT_TRUE(tool_.mode().idle());
   EXPECT_TRUE(view_.allButtonsEnabled());
   EXPECT_FALSE(adapter_->isOpen());
+}
+
+// The worker erases the chip before it programs: an image that cannot be read whole must
+// stop the write at its start, with the old firmware still in the flash.
+TEST_F(IteWrite, UnreadableImageStopsBeforeTheErase) {
+  const Bytes firmware = Bytes(kFlash, 0x5A);
+  board_->setFlash(firmware);
+  writeFile(path("good.bin"), blankImage());
+  for (const auto& source : unreadableSources(dir_, path("good.bin"))) {
+    SCOPED_TRACE(source.name);
+    view_.answerNextDialog(source.path);
+    source.arm();
+    const bool started = tool_.startWrite();
+    source.disarm();
+    EXPECT_FALSE(started);
+    EXPECT_EQ(sentAfterHandshake(), Bytes{'O'});
+    EXPECT_EQ(board_->eraseCount(), 0);
+    EXPECT_EQ(board_->flash(), firmware);
+    EXPECT_TRUE(view_.hasLine("Ошибка при чтении файла. (WR_RD_FILE)") ||
+                (view_.hasLine(kNotRegularFileLine) &&
+                 view_.hasLine("Ошибка при открытии файла. (WR_OPN_DLG)")));
+    EXPECT_TRUE(tool_.mode().idle());
+    EXPECT_TRUE(view_.allButtonsEnabled());
+    EXPECT_FALSE(adapter_->isOpen());
+  }
 }
 
 }  // namespace

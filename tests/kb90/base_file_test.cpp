@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,9 +70,23 @@ TEST(Kb90BaseFile, LoadsFromDiskOrReportsItMissing) {
   }
   const auto loaded = loadBaseFile(path.string());
   ASSERT_TRUE(loaded.has_value());
-  EXPECT_EQ(*loaded, (Entries{"Board A KSO3=5 KSI4=10 KSI7=13 KSI6=12 KSI5=11", ""}));
+  EXPECT_EQ(loaded->entries, (Entries{"Board A KSO3=5 KSI4=10 KSI7=13 KSI6=12 KSI5=11", ""}));
   EXPECT_FALSE(loadBaseFile((dir / "missing.txt").string()).has_value());
   EXPECT_FALSE(loadBaseFile(dir.string()).has_value());  // a directory cannot be read
+  EXPECT_FALSE(loaded->cut);
+  // A pipe at the path must not hold up the start: with no writer it would wait for good.
+  ASSERT_EQ(::mkfifo((dir / "pipe.txt").c_str(), 0600), 0);
+  EXPECT_FALSE(loadBaseFile((dir / "pipe.txt").string()).has_value());
+  // A huge file costs at most the cap, and says it was cut.
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "Board A\n";
+  }
+  std::filesystem::resize_file(path, kBaseFileMaxBytes * 4);
+  const auto huge = loadBaseFile(path.string());
+  ASSERT_TRUE(huge.has_value());
+  EXPECT_TRUE(huge->cut);
+  EXPECT_EQ(huge->entries, Entries{"Board A"});
   std::filesystem::remove_all(dir);
 }
 

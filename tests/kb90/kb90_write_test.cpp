@@ -2,6 +2,8 @@
 
 #include "emulator/firmware_port.h"
 #include "tests/kb90/kb90_fixture.h"
+#include "tests/support/unreadable_sources.h"
+#include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_checksum.h"
 #include "tools/kb90/kb90_messages.h"
 
@@ -176,6 +178,29 @@ TEST_F(Kb90Write, CancelledOrUnreadableFileEndsBeforeTheStream) {
   EXPECT_EQ(view_.errorBoxes(), std::vector<std::string>{"Ошибка открытия файла."});
   EXPECT_EQ(sentAfterTag(), (Bytes{'V'}));
   expectIdleAndClosed();
+}
+
+// 'W' erases the whole flash: an image that cannot be read whole must stop the write
+// before it, with the firmware in place and no 'X' or 'O' sent into a waiting stream.
+TEST_F(Kb90Write, UnreadableImageLeavesTheFlashUntouched) {
+  const Bytes firmware = randomImage(kImageSize, 11);
+  controller_->setFlash(firmware);
+  const std::string good = writeImage("good.bin", randomImage(kImageSize, 12));
+  for (const auto& source : tarvex::test::unreadableSources(dir_, good)) {
+    SCOPED_TRACE(source.name);
+    const std::size_t boxes = view_.errorBoxes().size();
+    source.arm();
+    const bool started = write(source.path);
+    source.disarm();
+    EXPECT_FALSE(started);
+    EXPECT_EQ(sentAfterTag(), (Bytes{'V'}));
+    EXPECT_EQ(controller_->flash(), firmware);
+    ASSERT_EQ(view_.errorBoxes().size(), boxes + 1);
+    EXPECT_EQ(view_.errorBoxes().back(), "Ошибка открытия файла.");
+    EXPECT_TRUE(view_.hasLine(kNotRegularFileLine) || view_.hasLine(text::kFileReadFailed));
+    EXPECT_FALSE(view_.hasLine(text::kWriting));
+    expectIdleAndClosed();
+  }
 }
 
 }  // namespace

@@ -82,8 +82,9 @@ TEST(Kb90Wiring, CableSizeBoundary) {
 }
 
 TEST(Kb90Wiring, SampleBaseFileMapsEveryBoardOntoA32PinCable) {
-  const auto entries = loadBaseFile(KB90_SAMPLE_BASE_FILE);
-  ASSERT_TRUE(entries.has_value());
+  const auto file = loadBaseFile(KB90_SAMPLE_BASE_FILE);
+  ASSERT_TRUE(file.has_value());
+  const auto* entries = &file->entries;
   ASSERT_GE(entries->size(), 10u);
   for (const auto& entry : *entries) {
     EXPECT_EQ(labelOf(entry, "32 pin").rfind(text::kConnectPrefix, 0), 0u) << entry;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/mec16/mec16_fixture.h"
+#include "tests/support/unreadable_sources.h"
 
 namespace tarvex::mec16::test {
 namespace {
@@ -154,19 +155,24 @@ TEST_F(Mec16WriteTest, AnUnacknowledgedLastShortBlockIsAFailure) {
 }
 
 TEST_F(Mec16WriteTest, AFileReadErrorIsNotTakenForTheEndOfTheFile) {
-  // A directory opens for reading, but reading it fails.
-  std::filesystem::create_directory(path("folder"));
-  view_.answerNextDialog(path("folder"));
-  ASSERT_TRUE(tool_.startWrite(false));
-  runWorker();
-  EXPECT_TRUE(hasLine("Ошибка чтения файла. Запись прервана."));
-  EXPECT_FALSE(hasLine("-> Записываемый файл короче!"));
-  const Stream s = stream();
-  ASSERT_TRUE(s.wellFormed);
-  ASSERT_EQ(s.blocks.size(), 1u);
-  EXPECT_EQ(s.blocks[0], Bytes(256, 0xFF));  // programs nothing
-  EXPECT_EQ(s.tail, releaseWrites() + "O");
-  EXPECT_TRUE(tool_.modeWord().idle());
+  // Every source is read whole before the controller is touched: not even the program mode
+  // is set, and no block (not even one of FFh) goes out.
+  writeFile(path("good.bin"), pattern(768 * 256));
+  for (const auto& source : tarvex::test::unreadableSources(dir_, path("good.bin"))) {
+    SCOPED_TRACE(source.name);
+    view_.clearLog();
+    view_.answerNextDialog(source.path);
+    source.arm();
+    const bool started = tool_.startWrite(false);
+    source.disarm();
+    EXPECT_FALSE(started);
+    EXPECT_EQ(sent(), "BO");
+    EXPECT_TRUE(hasLine("Ошибка чтения файла. Запись прервана.") ||
+                (hasLine(kNotRegularFileLine) && hasLine("Ошибка открытия файла")));
+    EXPECT_FALSE(hasLine("-> Записываемый файл короче!"));
+    EXPECT_TRUE(tool_.modeWord().idle());
+    EXPECT_FALSE(adapter_->isOpen());
+  }
 }
 
 TEST_F(Mec16WriteTest, AnUnopenableFileOrAnAllOnesIdEndsTheStart) {

@@ -1,5 +1,6 @@
 #include "tests/reliability/bench.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -43,6 +44,8 @@ const char* faultName(Fault fault) {
       return "disk full";
     case Fault::kFlushFails:
       return "no flush";
+    case Fault::kBadImage:
+      return "bad image";
   }
   return "?";
 }
@@ -71,6 +74,7 @@ bool Bench::applies(Fault fault) const {
     case Fault::kNoFile:
     case Fault::kDiskFull:
     case Fault::kFlushFails:
+    case Fault::kBadImage:
       return false;
     default:
       return true;
@@ -79,6 +83,7 @@ bool Bench::applies(Fault fault) const {
 
 void Bench::arm(const InjectedFault& fault) {
   fault_ = fault;
+  chipBefore_ = chipMemory();
   switch (fault.kind) {
     case Fault::kNone:
       break;
@@ -105,6 +110,18 @@ void Bench::arm(const InjectedFault& fault) {
       break;
     case Fault::kFlushFails:
       setStorageFault(image_, {.flushFails = true});
+    case Fault::kBadImage:
+      // A folder, a pipe with no writer, or a file that opens but cannot be read (memory
+      // at address 0 is never mapped).
+      if (fault.at % 3 == 0) {
+        image_ = scratch("folder.bin");
+        std::filesystem::create_directories(image_);
+      } else if (fault.at % 3 == 1) {
+        image_ = scratch("pipe.bin");
+        ::mkfifo(image_.c_str(), 0600);
+      } else {
+        image_ = "/proc/self/mem";
+      }
       break;
     default:
       armLine(fault);
@@ -115,6 +132,12 @@ void Bench::arm(const InjectedFault& fault) {
   seeded_ = kind() == OpKind::kRead && fault.kind != Fault::kNoFile &&
             fault.kind != Fault::kDiskFull;
   if (seeded_) writeScratch(image_, earlierDump());
+}
+
+std::optional<bool> Bench::chipUnchanged() const {
+  const auto now = chipMemory();
+  if (!now || !chipBefore_) return std::nullopt;
+  return *now == *chipBefore_;
 }
 
 void Bench::disarm() {

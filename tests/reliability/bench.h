@@ -37,12 +37,14 @@ enum class Fault {
   kNoFile,         // the image file cannot be created (missing folder) or opened (missing file)
   kDiskFull,       // the disk fills up while the image is saved
   kFlushFails,     // every byte of the image is taken, but flushing it to the disk fails
+  kBadImage,       // the image to write is a folder, a pipe or a file whose reads fail
 };
 
 inline constexpr Fault kAllFaults[] = {
     Fault::kNone,      Fault::kAbsent,    Fault::kWrongFirmware, Fault::kSilentFirst,
     Fault::kSilentMid, Fault::kUnplugMid, Fault::kCorrupt,       Fault::kBadStatus,
-    Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull,      Fault::kFlushFails};
+    Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull,      Fault::kFlushFails,
+    Fault::kBadImage};
 
 const char* faultName(Fault fault);
 
@@ -113,6 +115,9 @@ class Bench {
   // memory, up to a byte the armed fault corrupted on the way; a write: the chip holds the
   // file; an erase: the chip is blank). Nothing where that cannot be told.
   virtual std::optional<bool> dataIntact() const { return std::nullopt; }
+  // Whether the chip still holds what it held when the fault was armed; nothing where the
+  // bench cannot see the chip's memory.
+  std::optional<bool> chipUnchanged() const;
 
   // The adapter's byte log over all opens of this run, and whether a link is still open.
   Bytes sent() const;
@@ -144,6 +149,8 @@ class Bench {
   virtual void clearBadStatus() {}
   virtual void clearView() = 0;
   virtual void armSlow(const InjectedFault& fault);
+  // The chip's memory, for benches that can see it.
+  virtual std::optional<Bytes> chipMemory() const { return std::nullopt; }
   // Room left on the disk for the image before the save fails (none unless a bench says).
   virtual std::size_t diskRoom() const { return 0; }
   // Faults of the adapter line: how the positioned faults map onto the firmware.
@@ -189,6 +196,7 @@ class Bench {
   std::size_t boxesSeen_ = 0;
   InjectedFault fault_;
   bool seeded_ = false;  // an earlier dump was put at the image path before a read
+  std::optional<Bytes> chipBefore_;
   std::unique_ptr<DiskFull> full_;
   std::uint64_t randomState_;
 };

@@ -70,7 +70,7 @@ class EdidReadBench final : public EdidBench {
     eeprom_->setContents(toContents(randomImage(256)));
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault) const override { return true; }
+  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
   void run() override {
     view_.answerNextDialog(imagePath());
     reported_ = tool_.read();
@@ -102,7 +102,7 @@ class EdidWriteBench final : public EdidBench {
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
-    return fault == Fault::kNoFile || Bench::applies(fault);
+    return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
@@ -112,11 +112,14 @@ class EdidWriteBench final : public EdidBench {
   // A file that cannot be opened ends the write with the link closed and no signal, as a
   // cancelled dialog does.
   FailureEnd failureEnd() const override {
-    return fault().kind == Fault::kNoFile ? FailureEnd::kNothing : FailureEnd::kOutcome;
+    return fault().kind == Fault::kNoFile || fault().kind == Fault::kBadImage
+               ? FailureEnd::kNothing
+               : FailureEnd::kOutcome;
   }
 
  protected:
   std::vector<std::string> successLines() const override { return {msg::kWriteDone}; }
+  std::optional<Bytes> chipMemory() const override { return eepromBytes(); }
   void armBadStatus() override { eeprom_->setWriteProtected(true); }
 
  private:

@@ -134,7 +134,7 @@ class IteReadBench final : public IteBench {
     board_->setFlash(randomImage(kFlashSize));
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault) const override { return true; }
+  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
   void run() override {
     view_.answerNextDialog(imagePath());
     stream(tool_.startRead());
@@ -174,7 +174,7 @@ class IteWriteBench final : public IteBench {
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
-    return fault == Fault::kNoFile || Bench::applies(fault);
+    return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
@@ -184,6 +184,7 @@ class IteWriteBench final : public IteBench {
 
  protected:
   std::vector<std::string> successLines() const override { return {text::kWriteDone}; }
+  std::optional<Bytes> chipMemory() const override { return board_->flash(); }
   // A flash byte in the middle refused; with nothing to program, the first write of the
   // flash-mode entry.
   void armBadStatus() override {

@@ -50,7 +50,9 @@ class Kb90Bench : public Bench {
   // A file that cannot be created or opened ends the click with the link closed and no
   // signal, as a cancelled dialog does.
   FailureEnd failureEnd() const override {
-    return fault().kind == Fault::kNoFile ? FailureEnd::kNothing : FailureEnd::kOutcome;
+    return fault().kind == Fault::kNoFile || fault().kind == Fault::kBadImage
+               ? FailureEnd::kNothing
+               : FailureEnd::kOutcome;
   }
 
  protected:
@@ -71,7 +73,7 @@ class Kb90ReadBench final : public Kb90Bench {
   explicit Kb90ReadBench(const BenchConfig& config)
       : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {}
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault) const override { return true; }
+  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
   void run() override { click(true); }
   std::optional<bool> dataIntact() const override { return fileMatches(chip_->flash()); }
 
@@ -91,10 +93,11 @@ class Kb90WriteBench final : public Kb90Bench {
     writeScratch(imagePath(), file);
     verified_ = file.size() >= kFlashSize;
     expected_ = padded(file, kFlashSize);
+    chip_->setFlash(Bytes(kFlashSize, 0x00));  // old firmware: an erase shows
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
-    return fault == Fault::kNoFile || Bench::applies(fault);
+    return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
   }
   void run() override { click(false); }
   std::optional<bool> dataIntact() const override { return chip_->flash() == expected_; }
@@ -103,6 +106,7 @@ class Kb90WriteBench final : public Kb90Bench {
   // The verification's verdict; "Writing is completed successfully." before it only says
   // the blocks went out.
   std::vector<std::string> successLines() const override { return {text::kVerifyOk}; }
+  std::optional<Bytes> chipMemory() const override { return chip_->flash(); }
   // A flash cell that keeps its erased value: the verification must catch it. A shorter
   // file is written without a verification, so there the controller does not answer.
   void armBadStatus() override {

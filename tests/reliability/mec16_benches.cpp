@@ -90,7 +90,7 @@ class Mec16ReadBench final : public Mec16Bench {
     chip_->fillInfo(static_cast<std::uint8_t>(random()));
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault) const override { return true; }
+  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
   void run() override {
     view_.answerNextDialog(imagePath());
     stream(tool_.startRead(withInfo_));
@@ -149,7 +149,7 @@ class Mec16WriteBench final : public Mec16Bench {
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
-    return fault == Fault::kNoFile || Bench::applies(fault);
+    return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
@@ -159,6 +159,7 @@ class Mec16WriteBench final : public Mec16Bench {
 
  protected:
   std::vector<std::string> successLines() const override { return {text::kWriteDone}; }
+  std::optional<Bytes> chipMemory() const override { return chip_->mainFlash(); }
   // A block in the middle of the file acknowledged with a wrong byte.
   void armBadStatus() override {
     chip_->setFaults({.badAckAtBlock = std::max(1, fileBlocks_ / 2), .ackByte = 'x'});

@@ -39,6 +39,7 @@ bool successImpossible(Fault fault) {
     case Fault::kNoFile:
     case Fault::kDiskFull:
     case Fault::kFlushFails:
+    case Fault::kBadImage:
       return true;
     default:
       return false;
@@ -70,6 +71,7 @@ Expect expectationFor(const Bench& bench, Fault fault) {
 InjectedFault matrixFault(Fault kind, std::uint64_t healthyReplies, Duration bound) {
   InjectedFault fault{.kind = kind, .at = healthyReplies / 2};
   fault.delay = std::chrono::duration_cast<std::chrono::microseconds>(bound * 2 / 5);
+  if (kind == Fault::kBadImage) fault.at = 1;  // the pipe, which once hung a write
   return fault;
 }
 
@@ -128,6 +130,9 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
       }
       if (outcomes && successes > 0) fail("'I' sent");
       if (!named) fail("failure not named");
+      if (fault == Fault::kBadImage && bench.chipUnchanged() == false) {
+        fail("the chip changed, though the image could not be read");
+      }
       if (fault == Fault::kAbsent && bench.opens() != 0) fail("opened an absent adapter");
       if (fault == Fault::kWrongFirmware && sent != Bytes{'B'}) {
         fail("sent more than 'B' to a wrong firmware");

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/frame/image_file.h"
+#include "app/frame/file_load.h"
 #include "app/frame/printable.h"
 #include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
@@ -145,8 +145,14 @@ bool EdidTool::write() {
 }
 
 bool EdidTool::loadImage() {
-  ImageFile file;
-  if (!file.openExisting(fileName_)) {
+  const LoadedFile loaded = loadFile(fileName_, kImageSize);
+  if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
+  if (loaded.status == LoadStatus::kReadFailed || loaded.status == LoadStatus::kNotRegularFile) {
+    view_.logLine(msg::kFileNotRead);
+    view_.showErrorBox(msg::kFileReadBox);
+    return false;
+  }
+  if (!loaded.loaded()) {
     view_.showErrorBox(dialog_text::kOpenFailed);
     view_.logLine("");
     return false;
@@ -156,15 +162,7 @@ bool EdidTool::loadImage() {
   // first 256 bytes.
   std::uint8_t* image = link_.buffer.data() + kImageOffset;
   std::fill_n(image, kImageSize, 0xFF);
-  const long got = file.read(image, kImageSize);
-  file.close();
-  if (got < 0) {
-    // Whatever part of the file was read must not go to the panel as if it were the file.
-    std::fill_n(image, kImageSize, 0xFF);
-    view_.logLine(msg::kFileNotRead);
-    view_.showErrorBox(msg::kFileReadBox);
-    return false;
-  }
+  std::copy(loaded.bytes.begin(), loaded.bytes.end(), image);
   return true;
 }
 

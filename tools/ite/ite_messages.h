@@ -48,6 +48,8 @@ inline constexpr const char* kPresetPrompt = "Click to select presets for a lapt
 inline constexpr const char* kPresetFileMissing =
     "File [MB connection IT85XX.txt] at the root of the C: drive with the values not found! "
     "Read the instructions.";
+inline constexpr const char* kPresetFileCut =
+    "The presets file is longer than 8 MiB: the presets past that point are not loaded.";
 inline constexpr const char* kNotFoundPrefix = "Not found information on ";
 inline constexpr const char* kWrongPinPrefix = "Неверный номер ножки для ";
 inline constexpr const char* kMessageEnd = " !";

@@ -38,6 +38,7 @@ void IteTool::loadPresets(const std::string& presetsPath) {
   PresetList list = loadPresetList(presetsPath);
   presetItems_ = std::move(list.items);
   controls_.setPresetItems(presetItems_, list.fileMissing);
+  if (list.cut) view_.logLine(ite_text::kPresetFileCut);
   controls_.selectPresetItem(0);
   selectedPreset_ = 0;
 }
@@ -212,8 +213,8 @@ bool IteTool::runWorker() {
 
 void IteTool::failStart() {
   iteSignOff(link_, false, bounds_.drain);
-  file_.close();
   saved_.abandon();  // nothing was read yet: nothing to keep
+  source_ = {};
   mode_.set(kModeNone);
   setAllButtons(true);
 }
@@ -222,7 +223,6 @@ void IteTool::finishStream(bool success) {
   succeeded_ = success;
   iteSignOff(link_, success, bounds_.drain);
   view_.logLine(timeStampLine(kStampCurrentTime));
-  file_.close();
   mode_.set(kModeNone);
   setAllButtons(true);
 }

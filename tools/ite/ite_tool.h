@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame/image_file.h"
+#include "app/frame/file_load.h"
 #include "app/frame/staged_image.h"
 #include "app/frame/mode_word.h"
 #include "app/frame/tool_view.h"
@@ -78,7 +78,7 @@ class IteTool {
   void readStream();
   void writeStream();
   bool runCycles(std::span<const ite_reg::RegisterWrite> cycles, const char* prefix);
-  bool loadImage();
+  void loadImage();
   bool programImage();
   void finishStream(bool success);
 
@@ -90,8 +90,8 @@ class IteTool {
   LinkState link_{buffer_size::kIte};
   ModeWord mode_;
   std::string fileName_;
-  ImageFile file_;     // the image a write sends
   StagedImage saved_;  // the image a read saves
+  ImageSource source_;  // the image a write programs, read whole by its start
   std::vector<std::string> presetItems_;
   int selectedPreset_ = 0;
   bool succeeded_ = false;  // the result of the read or write the worker ran last

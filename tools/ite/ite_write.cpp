@@ -1,9 +1,11 @@
-// Erasing and writing the controller's flash: the handler opens the image file and attaches;
+// Erasing and writing the controller's flash: the handler reads the image file and attaches;
 // the worker enters flash mode, erases the chip and programs every byte that is not FFh.
 
 #include <algorithm>
+#include <utility>
 
 #include "app/frame/printable.h"
+#include "app/frame/file_load.h"
 #include "app/frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "tools/ite/ite_commands.h"
@@ -39,12 +41,22 @@ bool IteTool::startWrite() {
     return false;
   }
   fileName_ = *chosen;
-  if (!file_.openExisting(fileName_)) {
+  // The whole image is read now, before the worker erases the chip: a file that cannot be
+  // read must leave the firmware in place.
+  LoadedFile loaded = loadFile(fileName_, kFlashSize);
+  if (loaded.status == LoadStatus::kReadFailed) {
+    view_.logLine(ite_text::kWriteFileReadFailed);
+    failStart();
+    return false;
+  }
+  if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
+  if (!loaded.loaded()) {
     view_.logLine(ite_text::kWriteOpenFailed);
     view_.showErrorBox(dialog_text::kOpenFailed);
     failStart();
     return false;
   }
+  source_ = ImageSource(std::move(loaded.bytes));
   view_.logLine(timeStampLine(kStampCurrentTime));
   view_.logLine(ite_text::kWritingFile + printable(fileName_));
   view_.logLine(ite_text::kWriteStart);
@@ -68,29 +80,22 @@ void IteTool::writeStream() {
   // The adapter takes the first flash address once the erase has finished; nothing here
   // polls the flash for it.
   view_.logLine(ite_text::kEraseDone);
-  if (!loadImage()) return finishStream(false);
+  loadImage();
   const bool written = programImage();
   if (written) view_.logLine(ite_text::kWriteDone);
   finishStream(written);
 }
 
-bool IteTool::loadImage() {
+void IteTool::loadImage() {
   // The image area follows the command area of the transfer buffer; a short file leaves
-  // the rest blank, a long one is cut at 128 KiB.
+  // the rest blank, a long one was cut at 128 KiB when it was read.
   std::uint8_t* image = link_.buffer.data() + buffer_size::kCommandArea;
   std::fill_n(image, kFlashSize, kBlank);
-  const long loaded = file_.read(image, kFlashSize);
-  file_.close();
-  if (loaded < 0) {
-    // The chip is already erased; programming a blank image would report a write that
-    // never happened.
-    view_.logLine(ite_text::kWriteFileReadFailed);
-    return false;
-  }
+  source_.take(image, kFlashSize);
+  source_ = {};
   view_.logLine(ite_text::kLoaded);
   const auto blanks = std::count(image, image + kFlashSize, kBlank);
   view_.logLine(ite_text::kBlankCount + std::to_string(blanks));
-  return true;
 }
 
 bool IteTool::programImage() {

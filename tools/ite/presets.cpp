@@ -1,11 +1,10 @@
 #include "tools/ite/presets.h"
 
 #include <algorithm>
-#include <fstream>
-#include <iterator>
 #include <optional>
 
 #include "app/frame/printable.h"
+#include "app/frame/file_load.h"
 #include "tools/ite/ite_messages.h"
 
 namespace tarvex {
@@ -167,15 +166,15 @@ std::vector<std::string> parsePresetEntries(std::string_view bytes) {
 
 PresetList loadPresetList(const std::string& path) {
   PresetList list;
-  std::ifstream file(path, std::ios::binary);
+  const auto file = loadListFile(path);
   if (!file) {
     list.fileMissing = true;
     list.items.push_back(ite_text::kPresetFileMissing);
     return list;
   }
-  const std::string bytes{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  list.cut = file->cut;
   list.items.push_back(ite_text::kPresetPrompt);
-  for (auto& entry : parsePresetEntries(bytes)) list.items.push_back(std::move(entry));
+  for (auto& entry : parsePresetEntries(file->text)) list.items.push_back(std::move(entry));
   return list;
 }
 

@@ -16,10 +16,11 @@ namespace tarvex {
 std::vector<std::string> parsePresetEntries(std::string_view bytes);
 
 // The items of the preset list: the prompt and one item per entry, or only the missing-file
-// item when the file cannot be read.
+// item when the file cannot be read or is not a regular file.
 struct PresetList {
   std::vector<std::string> items;
   bool fileMissing = false;
+  bool cut = false;  // the file is longer than kListFileMaxBytes: the rest is not read
 };
 PresetList loadPresetList(const std::string& path);
 

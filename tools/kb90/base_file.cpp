@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/frame/image_file.h"
+#include "app/frame/file_load.h"
 
 namespace tarvex::kb90 {
 namespace {
@@ -111,19 +111,10 @@ std::vector<std::string> parseBaseFile(std::string_view bytes) {
   return entries;
 }
 
-std::optional<std::vector<std::string>> loadBaseFile(const std::string& path) {
-  ImageFile file;
-  if (!file.openExisting(path)) return std::nullopt;
-  std::string bytes;
-  std::array<std::uint8_t, 4096> chunk{};
-  while (bytes.size() < kBaseFileMaxBytes) {
-    const long got = file.read(chunk.data(), std::min(chunk.size(), kBaseFileMaxBytes - bytes.size()));
-    if (got < 0) return std::nullopt;
-    if (got == 0) break;
-    bytes.append(reinterpret_cast<const char*>(chunk.data()), static_cast<std::size_t>(got));
-  }
-  file.close();
-  return parseBaseFile(bytes);
+std::optional<BaseFile> loadBaseFile(const std::string& path) {
+  const auto file = loadListFile(path);
+  if (!file) return std::nullopt;
+  return BaseFile{parseBaseFile(file->text), file->cut};
 }
 
 }  // namespace tarvex::kb90

@@ -15,17 +15,23 @@
 #include <string_view>
 #include <vector>
 
+#include "app/frame/file_load.h"
+
 namespace tarvex::kb90 {
 
 // Never fails: any bytes give some list of entries.
 std::vector<std::string> parseBaseFile(std::string_view bytes);
 
 // The most of a base file that is read; a longer file loses its entries past this point.
-// A mainboard list never comes near it, but a wrong file at the path must not eat memory.
-inline constexpr std::size_t kBaseFileMaxBytes = 8 * 1024 * 1024;
+inline constexpr std::size_t kBaseFileMaxBytes = kListFileMaxBytes;
 
-// Reads and parses the file, nothing when it cannot be opened or read.
-std::optional<std::vector<std::string>> loadBaseFile(const std::string& path);
+struct BaseFile {
+  std::vector<std::string> entries;
+  bool cut = false;  // the file is longer than kBaseFileMaxBytes
+};
+// Reads and parses the file, nothing when it cannot be opened or read or is not a
+// regular file.
+std::optional<BaseFile> loadBaseFile(const std::string& path);
 
 // Code page 1251 text as UTF-8, byte for character.
 std::string cp1251ToUtf8(std::string_view bytes);

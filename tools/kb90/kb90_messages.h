@@ -18,6 +18,9 @@ inline constexpr const char* kCableItems[] = {"18 pin", "20 pin", "24 pin", "25 
 
 // Wiring help.
 inline constexpr const char* kNoBaseFile = "Create base of connections KB90XX !";
+inline constexpr const char* kBaseFileCut =
+    "The base of connections is longer than 8 MiB: "
+    "the mainboards past that point are not loaded.";
 inline constexpr const char* kDataFormatError = "Error data format!";
 inline constexpr const char* kCableTooSmall = "Please select big pins FFC!";
 inline constexpr const char* kConnectPrefix = "Please connect GND and: ";

@@ -1,6 +1,8 @@
 #include "tools/kb90/kb90_tool.h"
 
 #include "app/frame/printable.h"
+#include <utility>
+
 #include "app/frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "tools/kb90/kb90_commands.h"
@@ -87,7 +89,9 @@ bool Kb90Tool::writeClick() {
     std::lock_guard lock(fileNameMutex_);
     fileName_ = *chosen;
   }
-  if (!image_.openExisting(*chosen)) {
+  // The whole image is read before 'W', which erases the flash: a file that cannot be
+  // read must leave the chip as it is.
+  if (!loadSource(*chosen)) {
     view_.showErrorBox(dialog_text::kOpenFailed);
     CloseAdapterLink(link_);
     return false;
@@ -100,6 +104,16 @@ bool Kb90Tool::writeClick() {
   buttons_.setButtonEnabled(Kb90Button::kRead, false);
   buttons_.setButtonEnabled(Kb90Button::kExit, false);
   pending_ = Pending::kWrite;
+  return true;
+}
+
+bool Kb90Tool::loadSource(const std::string& path) {
+  // Bytes past the flash's size are never sent, so they are not read either.
+  LoadedFile loaded = loadFile(path, kImageSize);
+  if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
+  if (loaded.status == LoadStatus::kReadFailed) view_.logLine(text::kFileReadFailed);
+  if (!loaded.loaded()) return false;
+  source_ = ImageSource(std::move(loaded.bytes));
   return true;
 }
 
@@ -169,7 +183,7 @@ void Kb90Tool::endTransfer(bool succeeded) {
   succeeded_ = succeeded;
   const bool reading = pending_ == Pending::kRead;
   CloseAdapterLink(link_);
-  image_.close();
+  source_ = {};
   pending_ = Pending::kNone;
   setMode(kModeNone);
   buttons_.setButtonEnabled(reading ? Kb90Button::kWrite : Kb90Button::kRead, true);

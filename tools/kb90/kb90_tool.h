@@ -15,7 +15,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/frame/image_file.h"
+#include "app/frame/file_load.h"
 #include "app/frame/mode_word.h"
 #include "app/frame/staged_image.h"
 #include "app/frame/tool_view.h"
@@ -60,6 +60,8 @@ class Kb90Tool {
   enum class Pending { kNone, kRead, kWrite };
 
   bool openAndConnect();
+  // Reads the image to write into source_; false (with the reason logged) when it cannot.
+  bool loadSource(const std::string& path);
   void setMode(const std::string& value);
 
   // The worker's parts (kb90_transfer.cpp).
@@ -85,8 +87,8 @@ class Kb90Tool {
 
   LinkState link_;
   ModeWord mode_;
-  ImageFile image_;     // the image a write sends
   StagedImage saved_;   // the image a read saves
+  ImageSource source_;  // the image a write sends, read whole at the click
   std::string fileName_;
   mutable std::mutex fileNameMutex_;
 

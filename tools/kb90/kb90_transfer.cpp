@@ -63,9 +63,8 @@ void Kb90Tool::runWrite() {
                           true);
     }
     std::fill_n(link_.buffer.begin(), kBlockSize, std::uint8_t{0xFF});
-    const long got = image_.read(link_.buffer.data(), kBlockSize);
-    if (got < 0) return failTransfer(text::kFileReadFailed, true);
-    if (got < kBlockSize) return finishShortFile();
+    const std::size_t got = source_.take(link_.buffer.data(), kBlockSize);
+    if (got < static_cast<std::size_t>(kBlockSize)) return finishShortFile();
 
     if (!sendFromBuffer(link_, 0, kBlockSize)) return failTransfer(text::kLinkLost, true);
     fileChecksum_.add(std::span<const std::uint8_t>(link_.buffer.data(), kBlockSize));

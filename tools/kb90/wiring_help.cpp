@@ -10,8 +10,8 @@ bool WiringHelp::load(const std::string& baseFilePath) {
   if (!boardChosen_) view_.setChoiceColor(WiringChoice::kBoard, ChoiceColor::kYellow);
   if (!cableChosen_) view_.setChoiceColor(WiringChoice::kCable, ChoiceColor::kYellow);
 
-  const auto entries = loadBaseFile(baseFilePath);
-  if (!entries) {
+  const auto file = loadBaseFile(baseFilePath);
+  if (!file) {
     view_.setResultText(text::kNoBaseFile);
     view_.setChoiceColor(WiringChoice::kBoard, ChoiceColor::kButtonFace);
     view_.setChoiceColor(WiringChoice::kCable, ChoiceColor::kButtonFace);
@@ -20,8 +20,9 @@ bool WiringHelp::load(const std::string& baseFilePath) {
   view_.setChoicesEnabled(true);
   view_.setChoiceText(WiringChoice::kBoard, text::kChooseBoard);
   view_.setChoiceText(WiringChoice::kCable, text::kChooseCable);
-  view_.setResultText("");
-  view_.addBoardItems(*entries);
+  // The label says when the list was cut; it is what a missing mainboard would come from.
+  view_.setResultText(file->cut ? text::kBaseFileCut : "");
+  view_.addBoardItems(file->entries);
   return true;
 }
 

@@ -83,7 +83,7 @@ void Mec16Tool::closingSequence() {
   keepPartial();
   view_.logLine(text::kPortClosed);
   CloseAdapterLink(link_);
-  if (file_.isOpen()) file_.close();
+  source_ = {};
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine("");
   // Last: from here on a new operation may take the link and the file.
@@ -96,7 +96,6 @@ void Mec16Tool::signalOutcome(bool success) {
 }
 
 void Mec16Tool::failedStart() {
-  if (file_.isOpen()) file_.close();
   signalOutcome(false);
   send(kRelease);
   closingSequence();

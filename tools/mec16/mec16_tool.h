@@ -9,7 +9,7 @@
 #include <optional>
 #include <string>
 
-#include "app/frame/image_file.h"
+#include "app/frame/file_load.h"
 #include "app/frame/mode_word.h"
 #include "app/frame/staged_image.h"
 #include "link/ft_device.h"
@@ -78,7 +78,7 @@ class Mec16Tool {
   bool stepWrite();
   void endReadFailed(const char* line);
   void endWriteUnacknowledged();
-  bool finishWriteEarly(bool fileError);
+  bool finishWriteEarly();
 
   FtBus& bus_;
   Mec16View& view_;
@@ -87,8 +87,8 @@ class Mec16Tool {
   ModeWord mode_;
   StopRequest stop_{false};
   LinkState link_;
-  ImageFile file_;     // the image a write sends
   StagedImage saved_;  // the image a read saves
+  ImageSource source_;   // the image a write sends, read whole at its start
   std::string fileName_;
   Blocks blocks_ = Blocks::kMainOnly;
   int blockCounter_ = 0;

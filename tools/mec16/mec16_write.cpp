@@ -2,7 +2,9 @@
 // thread, the acknowledged 256-byte block stream on the worker.
 
 #include <algorithm>
+#include <utility>
 
+#include "app/frame/file_load.h"
 #include "app/frame/gauge_math.h"
 #include "app/frame/printable.h"
 #include "app/frame/time_stamp.h"
@@ -49,7 +51,13 @@ bool Mec16Tool::startWrite(bool infoBoxChecked) {
   const auto chosen = view_.chooseFile(openDialog());
   if (!chosen) return abandonStart(text::kWriteCancelled);
   fileName_ = *chosen;
-  if (!file_.openExisting(fileName_)) return abandonStart(text::kOpenFailed);
+  // The whole image is read before anything goes to the controller: a file that cannot be
+  // read stops the write here, with the flash as it was.
+  LoadedFile loaded = loadFile(fileName_, kMainWriteBlocks * kWriteBlockBytes);
+  if (loaded.status == LoadStatus::kReadFailed) return abandonStart(text::kFileReadFailed);
+  if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
+  if (!loaded.loaded()) return abandonStart(text::kOpenFailed);
+  source_ = ImageSource(std::move(loaded.bytes));
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine(text::kWritingFrom);
   view_.logLine(printable(fileName_));
@@ -94,30 +102,24 @@ void Mec16Tool::endWriteUnacknowledged() {
   CloseAdapterLink(link_);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine("");
-  file_.close();
+  source_ = {};
   mode_.set(kModeNone);
 }
 
-bool Mec16Tool::finishWriteEarly(bool fileError) {
-  if (fileError) {
-    view_.logLine(text::kFileReadFailed);
-  } else {
-    view_.logLine(text::kWarning);
-    view_.logLine(text::kFileShorter);
-  }
-  // The block still goes out, so the adapter's stream stays in step; after a read error it
-  // is all FFh, which programs nothing.
+bool Mec16Tool::finishWriteEarly() {
+  view_.logLine(text::kWarning);
+  view_.logLine(text::kFileShorter);
   sendFromBuffer(link_, 0, kWriteBlockBytes);
   const bool acknowledged =
       receiveOne(link_, bounds_.streamBlock) && link_.buffer[0] == kBlockProgrammed;
   if (!acknowledged) view_.logLine(text::lost::kW102);
   send(kEndStream);
   releaseSequence(text::lost::kW104, text::lost::kW105, text::lost::kW106);
-  signalOutcome(acknowledged && !fileError);
+  signalOutcome(acknowledged);
   CloseAdapterLink(link_);
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine("");
-  file_.close();
+  source_ = {};
   mode_.set(kModeNone);
   return true;
 }
@@ -130,12 +132,7 @@ bool Mec16Tool::stepWrite() {
   }
   std::uint8_t* block = link_.buffer.data();
   std::fill(block, block + kWriteBlockBytes, kErasedByte);
-  const long got = file_.read(block, kWriteBlockBytes);
-  if (got < 0) {
-    std::fill(block, block + kWriteBlockBytes, kErasedByte);
-    return finishWriteEarly(true);
-  }
-  if (got < static_cast<long>(kWriteBlockBytes)) return finishWriteEarly(false);
+  if (source_.take(block, kWriteBlockBytes) < kWriteBlockBytes) return finishWriteEarly();
 
   sendFromBuffer(link_, 0, kWriteBlockBytes);
   view_.setGaugeProgress(0, gaugeStep(kWriteGaugeMaximum, kMainWriteBlocks, blockCounter_));
