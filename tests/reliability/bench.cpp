@@ -110,6 +110,7 @@ void Bench::arm(const InjectedFault& fault) {
       break;
     case Fault::kFlushFails:
       setStorageFault(image_, {.flushFails = true});
+      break;
     case Fault::kBadImage:
       // A folder, a pipe with no writer, or a file that opens but cannot be read (memory
       // at address 0 is never mapped).
