@@ -65,6 +65,15 @@ Handshake checkIteText(LinkState& link, LogSink& log) {
   return text.find("ITE") != std::string::npos ? Handshake::kMatch : Handshake::kMismatch;
 }
 
+// The tag is the whole answer to 'B': the firmware sends it in one piece, so anything still
+// queued once it is read (a line end after it, say) belongs to no request. Left there, the
+// tool's first reply would begin with it and every byte after would be taken one place off;
+// such an adapter is refused like one with another tag.
+bool bytesAfterTag(FtDevice& dev) {
+  std::uint32_t rx = 0, tx = 0, event = 0;
+  return dev.getStatus(&rx, &tx, &event) != FT_OK || rx > 0;
+}
+
 }  // namespace
 
 int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSink& log) {
@@ -94,7 +103,8 @@ int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSi
     dev->read(link.buffer.data(), std::min<std::uint32_t>(wanted, link.buffer.size()),
               &link.transferred);
 
-    const Handshake outcome = ite ? checkIteText(link, log) : checkThreeBytes(link, params);
+    Handshake outcome = ite ? checkIteText(link, log) : checkThreeBytes(link, params);
+    if (outcome == Handshake::kMatch && bytesAfterTag(*dev)) outcome = Handshake::kMismatch;
     if (outcome == Handshake::kSilent) {
       dev->close();
       continue;
