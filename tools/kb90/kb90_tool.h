@@ -71,6 +71,7 @@ class Kb90Tool {
   // Ends a transfer that failed: the reason, 'X' while a stream is open, 'O', stamp.
   void failTransfer(const std::string& reason, bool streamOpen);
   std::string noAnswerAtBlock() const;
+  std::string strayAtBlock() const;
   // The common end: link and file closed, mode word "NONE", buttons enabled.
   void endTransfer(bool succeeded);
   void logStamp();

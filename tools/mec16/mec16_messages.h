@@ -46,6 +46,9 @@ inline constexpr const char* kMainReadDone = "Чтение MAIN блока за�
 inline constexpr const char* kInfoReadStarting = "Запускаем чтение INFO блока.";
 inline constexpr const char* kInfoReadDone = "Чтение INFO блока завершено успешно.";
 inline constexpr const char* kFileWriteFailed = "Ошибка записи в файл. Чтение прервано.";
+// A block with bytes after it that the programmer should not have sent: the data that
+// follows cannot be placed in the file.
+inline constexpr const char* kStrayBytes = "Лишние байты от программатора. Чтение прервано.";
 
 // Erase.
 inline constexpr const char* kEraseRefused = "--> Каманда стирания отменена.";
