@@ -82,12 +82,20 @@ TEST_F(Mec16EraseTest, ALossAfterEnablingEndsAtOnceWithoutOutcome) {
   EXPECT_TRUE(tool_.modeWord().idle());
 }
 
-TEST_F(Mec16EraseTest, AControllerThatStaysBusyEndsTheEraseAtTheBound) {
+TEST_F(Mec16EraseTest, AControllerThatStaysBusyEndsTheEraseAtTheBoundWithPacedPolls) {
   chip_->setEraseBusyPolls(~0ull);
   tool_.erase(false);
   EXPECT_TRUE(hasLine("MEC16 не закончил стирание, занят слишком долго (E108)"));
   EXPECT_FALSE(hasLine("Стирание завершено успешно."));
   EXPECT_GT(chip_->statusReads(), 2u);
+  // Busy for the whole 300 ms bound: the polls in the byte log are paced a few
+  // milliseconds apart (at most one per 5 ms, and a few spare), not read back to back.
+  const std::string log = sent();
+  const std::string poll = rd("FF390C");
+  std::size_t polls = 0;
+  for (auto at = log.find(poll); at != std::string::npos; at = log.find(poll, at + 1)) ++polls;
+  EXPECT_GE(polls, 10u);
+  EXPECT_LE(polls, 300u / 5u + 4u);
   EXPECT_EQ(sent().substr(sent().size() - 2), "O0");
   EXPECT_TRUE(tool_.modeWord().idle());
   EXPECT_FALSE(adapter_->isOpen());
