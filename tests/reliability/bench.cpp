@@ -40,6 +40,10 @@ const char* faultName(Fault fault) {
       return "no file";
     case Fault::kDiskFull:
       return "disk full";
+    case Fault::kStrayByte:
+      return "stray byte";
+    case Fault::kTagLineEnd:
+      return "tag CR LF";
   }
   return "?";
 }
@@ -138,6 +142,13 @@ void Bench::armLine(const InjectedFault& fault) {
     case Fault::kCorrupt:
       plan.corruptByteAt = at;
       plan.corruptMask = fault.mask;
+      break;
+    case Fault::kStrayByte:
+      plan.strayByteAfter = at;
+      plan.strayByte = fault.mask;
+      break;
+    case Fault::kTagLineEnd:
+      plan.tagLineEnd = true;
       break;
     default:
       break;

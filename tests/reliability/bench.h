@@ -36,12 +36,15 @@ enum class Fault {
   kSlowReply,      // the reply holding that byte is late, but within its bound
   kNoFile,         // the image file cannot be created (missing folder) or opened (missing file)
   kDiskFull,       // the disk fills up while the image is saved
+  kStrayByte,      // one byte nobody asked for, just before that reply byte
+  kTagLineEnd,     // the firmware tag followed by CR LF
 };
 
 inline constexpr Fault kAllFaults[] = {
     Fault::kNone,      Fault::kAbsent,    Fault::kWrongFirmware, Fault::kSilentFirst,
     Fault::kSilentMid, Fault::kUnplugMid, Fault::kCorrupt,       Fault::kBadStatus,
-    Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull};
+    Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull,      Fault::kStrayByte,
+    Fault::kTagLineEnd};
 
 const char* faultName(Fault fault);
 
