@@ -65,15 +65,6 @@ Handshake checkIteText(LinkState& link, LogSink& log) {
   return text.find("ITE") != std::string::npos ? Handshake::kMatch : Handshake::kMismatch;
 }
 
-// The tag is the whole answer to 'B': the firmware sends it in one piece, so anything still
-// queued once it is read (a line end after it, say) belongs to no request. Left there, the
-// tool's first reply would begin with it and every byte after would be taken one place off;
-// such an adapter is refused like one with another tag.
-bool bytesAfterTag(FtDevice& dev) {
-  std::uint32_t rx = 0, tx = 0, event = 0;
-  return dev.getStatus(&rx, &tx, &event) != FT_OK || rx > 0;
-}
-
 }  // namespace
 
 int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSink& log) {
@@ -122,6 +113,11 @@ int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSi
   }
   log.logLine(params.notFoundLine);
   return kNoAdapter;
+}
+
+bool bytesAfterTag(FtDevice& device) {
+  std::uint32_t rx = 0, tx = 0, event = 0;
+  return device.getStatus(&rx, &tx, &event) != FT_OK || rx > 0;
 }
 
 void CloseAdapterLink(LinkState& link) {
