@@ -82,6 +82,25 @@ TEST_F(Mec16EraseTest, ALossAfterEnablingEndsAtOnceWithoutOutcome) {
   EXPECT_TRUE(tool_.modeWord().idle());
 }
 
+TEST_F(Mec16EraseTest, AStrayByteAnywhereNeverLeavesAnErasedLookingFailure) {
+  // Register replies are counted only by their bytes: a byte left over would make a later
+  // status poll read a byte off, and a busy chip look done. Wherever the stray byte comes,
+  // an erase told successful must have left the chip blank.
+  for (std::uint64_t at = 3; at < 40; ++at) {
+    SCOPED_TRACE("stray byte after reply byte " + std::to_string(at));
+    chip_->fillMain(0x00);
+    chip_->setEraseBusyPolls(3);
+    adapter_->setFaults({.strayByteAfter = at, .strayByte = 0x00});
+    view_.clearLog();
+    tool_.erase(false);
+    if (hasLine("Стирание завершено успешно.")) {
+      EXPECT_EQ(chip_->mainFlash(), Bytes(196608, 0xFF));
+    }
+    EXPECT_TRUE(tool_.modeWord().idle());
+    EXPECT_FALSE(adapter_->isOpen());
+  }
+}
+
 TEST_F(Mec16EraseTest, AControllerThatStaysBusyEndsTheEraseAtTheBoundWithPacedPolls) {
   chip_->setEraseBusyPolls(~0ull);
   tool_.erase(false);
