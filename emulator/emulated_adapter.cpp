@@ -161,6 +161,8 @@ void EmulatedAdapter::dispatch(std::uint8_t command, FirmwarePort& port) {
     std::lock_guard lock(mutex_);
     tag = tag_;
     handlers = handlers_;
+    // A firmware that ends its tag like a text line: the line end goes out with the tag.
+    if (faults_.tagLineEnd && !tag.empty()) tag.insert(tag.end(), {'\r', '\n'});
   }
   // The firmware itself answers the tag request and takes the outcome signals (which only
   // light its LEDs); everything else belongs to the chip models.

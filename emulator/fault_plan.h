@@ -16,6 +16,12 @@ struct FaultPlan {
   std::optional<std::uint64_t> corruptByteAt;  // flips the bits of the k-th byte (from 0)
   std::uint8_t corruptMask = 0xFF;
   std::chrono::microseconds replyDelay{0};     // slow pacing: each reply waits this long
+  // One byte nobody asked for, sent right after the k-th reply byte of an open (from 0;
+  // the tag counts), or that long after it. It is extra: every reply byte still comes.
+  std::optional<std::uint64_t> strayByteAfter;
+  std::uint8_t strayByte = 0x5A;
+  std::chrono::microseconds strayDelay{0};
+  bool tagLineEnd = false;  // the firmware follows its tag with CR LF
 };
 
 }  // namespace tarvex::emu

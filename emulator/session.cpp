@@ -164,11 +164,14 @@ void Session::send(std::span<const std::uint8_t> bytes) {
   if (faults.silent) return;
 
   bool unplugNow = false;
+  // With a late stray byte, the stray and whatever follows it in this reply go out after
+  // the pause.
+  std::vector<std::uint8_t> late;
   {
     std::lock_guard lock(mutex_);
     if (endedLocked()) throw SessionEnded{};
     std::vector<std::uint8_t> out;
-    out.reserve(bytes.size());
+    out.reserve(bytes.size() + 1);
     for (std::uint8_t byte : bytes) {
       const std::uint64_t k = sentCount_;
       if (faults.stopAfterBytes && k >= *faults.stopAfterBytes) break;
@@ -177,30 +180,50 @@ void Session::send(std::span<const std::uint8_t> bytes) {
         break;
       }
       if (faults.corruptByteAt && k == *faults.corruptByteAt) byte ^= faults.corruptMask;
-      out.push_back(byte);
+      (late.empty() ? out : late).push_back(byte);
       ++sentCount_;
-    }
-    if (!out.empty()) {
-      const auto now = Clock::now();
-      if (wire_.enabled) {
-        const auto times = wire_.replyVisibility(out.size(), now, lineFree_, latency_);
-        for (std::size_t i = 0; i < out.size(); ++i) inFlight_.push_back({out[i], times[i]});
-      } else {
-        visible_.insert(visible_.end(), out.begin(), out.end());
-        replyPending_ = true;
-        replyVisibleAt_ = now;
+      if (faults.strayByteAfter && k == *faults.strayByteAfter && !strayInjected_) {
+        strayInjected_ = true;
+        (faults.strayDelay.count() > 0 ? late : out).push_back(faults.strayByte);
       }
     }
+    deliverLocked(out);
     if (faults.unplugAfterBytes && sentCount_ >= *faults.unplugAfterBytes) unplugNow = true;
   }
-  if (wire_.enabled) {
-    deliveryWake_.notify_one();
-  } else {
-    hostWake_.notify_all();
+  wakeForDelivery();
+  if (!late.empty()) {
+    pause(faults.strayDelay);
+    {
+      std::lock_guard lock(mutex_);
+      if (endedLocked()) throw SessionEnded{};
+      deliverLocked(late);
+    }
+    wakeForDelivery();
   }
   if (unplugNow) {
     adapter_.unplug();
     throw SessionEnded{};
+  }
+}
+
+void Session::deliverLocked(const std::vector<std::uint8_t>& out) {
+  if (out.empty()) return;
+  const auto now = Clock::now();
+  if (wire_.enabled) {
+    const auto times = wire_.replyVisibility(out.size(), now, lineFree_, latency_);
+    for (std::size_t i = 0; i < out.size(); ++i) inFlight_.push_back({out[i], times[i]});
+  } else {
+    visible_.insert(visible_.end(), out.begin(), out.end());
+    replyPending_ = true;
+    replyVisibleAt_ = now;
+  }
+}
+
+void Session::wakeForDelivery() {
+  if (wire_.enabled) {
+    deliveryWake_.notify_one();
+  } else {
+    hostWake_.notify_all();
   }
 }
 

@@ -57,6 +57,9 @@ class Session final : public FirmwarePort {
   void runDelivery();
   bool endedLocked() const { return closed_ || unplugged_; }
   void deliverDueLocked(Clock::time_point now);
+  // Puts reply bytes on the line (or straight in the host's queue without the wire model).
+  void deliverLocked(const std::vector<std::uint8_t>& out);
+  void wakeForDelivery();
 
   EmulatedAdapter& adapter_;
   const std::size_t openIndex_;
@@ -77,6 +80,7 @@ class Session final : public FirmwarePort {
   std::chrono::milliseconds latency_ = WireModel::kDefaultLatency;
   Clock::time_point lineFree_{};
   std::uint64_t sentCount_ = 0;
+  bool strayInjected_ = false;
   bool replyPending_ = false;  // a reply is complete and the host has not answered yet
   Clock::time_point replyVisibleAt_{};
 

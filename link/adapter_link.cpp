@@ -94,7 +94,8 @@ int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSi
     dev->read(link.buffer.data(), std::min<std::uint32_t>(wanted, link.buffer.size()),
               &link.transferred);
 
-    const Handshake outcome = ite ? checkIteText(link, log) : checkThreeBytes(link, params);
+    Handshake outcome = ite ? checkIteText(link, log) : checkThreeBytes(link, params);
+    if (outcome == Handshake::kMatch && bytesAfterTag(*dev)) outcome = Handshake::kMismatch;
     if (outcome == Handshake::kSilent) {
       dev->close();
       continue;
@@ -112,6 +113,11 @@ int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSi
   }
   log.logLine(params.notFoundLine);
   return kNoAdapter;
+}
+
+bool bytesAfterTag(FtDevice& device) {
+  std::uint32_t rx = 0, tx = 0, event = 0;
+  return device.getStatus(&rx, &tx, &event) != FT_OK || rx > 0;
 }
 
 void CloseAdapterLink(LinkState& link) {

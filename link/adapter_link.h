@@ -43,6 +43,13 @@ enum LinkResult : int {
 
 int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSink& log);
 
+// The tag is the whole answer to 'B' and the firmware sends it in one piece, so anything
+// still queued once it is read (a line end after it, say) belongs to no request. Left
+// there, the tool's first reply would begin with it and every byte after would be taken one
+// place off: an adapter that does this is refused like one with another tag. True too when
+// the queue cannot be read.
+bool bytesAfterTag(FtDevice& device);
+
 // Closes the device if it is open; safe to call on every way out.
 void CloseAdapterLink(LinkState& link);
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "link/adapter_commands.h"
+#include "link/adapter_link.h"
 #include "link/wait_bounds.h"
 
 namespace tarvex {
@@ -63,7 +64,8 @@ Outcome testDevice(FtDevice& dev, std::uint32_t index, LogSink& log) {
 
   if (received == reply.size()) {
     log.logLine(text::kThreeBytes);
-    if (reply == kExpectedTag) {
+    // The same refusal as every tool's: a tag with bytes after it is not the right one.
+    if (reply == kExpectedTag && !bytesAfterTag(dev)) {
       log.logLine(text::kRightFirmware);
       logStatus(log, text::kTimeouts0, dev.setTimeouts(0, 0));
       logStatus(log, text::kLatency2, dev.setLatencyTimer(kTestLatencyMs));

@@ -53,6 +53,23 @@ WaitResult receive(LinkState& link, std::size_t offset, std::uint32_t count,
   return readIntoBuffer(link, offset, count) ? WaitResult::kReady : WaitResult::kFailed;
 }
 
+Leftover leftoverAfter(LinkState& link, std::uint32_t taken) {
+  if (!link.handle) return Leftover::kFailed;
+  if (link.queue.rx > taken) return Leftover::kStray;
+  std::uint32_t rx = 0, tx = 0, event = 0;
+  if (link.handle->getStatus(&rx, &tx, &event) != FT_OK) return Leftover::kFailed;
+  return rx > 0 ? Leftover::kStray : Leftover::kNone;
+}
+
+Leftover leftoverWithin(LinkState& link, SteadyClock::duration bound) {
+  if (!link.handle) return Leftover::kFailed;
+  std::uint32_t queued = 0;
+  if (link.handle->waitForQueue(1, SteadyClock::now() + bound, &queued) != FT_OK) {
+    return Leftover::kFailed;
+  }
+  return queued > 0 ? Leftover::kStray : Leftover::kNone;
+}
+
 void sendOutcome(LinkState& link, bool success) {
   sendByte(link, success ? cmd::kOutcomeSuccess : cmd::kOutcomeFailure);
 }

@@ -32,6 +32,22 @@ bool readIntoBuffer(LinkState& link, std::size_t offset, std::uint32_t count);
 WaitResult receive(LinkState& link, std::size_t offset, std::uint32_t count,
                    SteadyClock::duration bound);
 
+// The adapter sends nothing unasked, so a byte queued beyond the reply just taken is stray:
+// in a stream counted only by its bytes it would shift every byte after it.
+enum class Leftover {
+  kNone,    // nothing beyond the reply
+  kStray,   // a byte nobody asked for is there
+  kFailed,  // the device failed or the link is closed
+};
+
+// Whether the last wait saw more than `taken` bytes or some are queued now. One queue
+// query, never a wait, so it can follow every block of a stream.
+Leftover leftoverAfter(LinkState& link, std::uint32_t taken);
+
+// Watches the receive queue for up to `bound` for a byte nobody asked for. For the end of a
+// count-only stream, where a stray byte shifts the last bytes and leaves one over.
+Leftover leftoverWithin(LinkState& link, SteadyClock::duration bound);
+
 // Sends the outcome signal: 'I' after success, 'O' after failure. Harmless on a dead link.
 void sendOutcome(LinkState& link, bool success);
 

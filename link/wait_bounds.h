@@ -55,4 +55,11 @@ inline constexpr auto kWorkerHandOver = 2s;
 // Sending: a write that cannot hand its bytes to the device within this bound fails.
 inline constexpr auto kWrite = 2s;
 
+// After the firmware tag and after the last block of a stream counted only by its bytes:
+// how long to watch for a byte the adapter should not send. A byte sent with the others
+// reaches the host with them or, at worst, when the bridge's latency timer flushes it (16 ms
+// before the handshake lowers it to 2 ms); twice that catches it without holding up the
+// operation noticeably.
+inline constexpr auto kStraySettle = 32ms;
+
 }  // namespace tarvex::bounds

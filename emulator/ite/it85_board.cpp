@@ -224,7 +224,7 @@ void It85Board::select(FirmwarePort& port) {
     ++selectCount_;
     if (attached_ && faults_.selectFailsAt != selectCount_) {
       selected_ = reg;
-      reply = kOk;
+      reply = faults_.selectReply.value_or(kOk);
     }
   }
   port.send(reply);

@@ -47,6 +47,9 @@ class It85Board final : public CommandHandler {
     std::optional<int> flashByteRefusedAt;       // that flash byte is answered 'e'
     std::optional<int> lateFlashByteAt;          // that flash byte is acknowledged late
     std::chrono::microseconds lateBy{400000};
+    // Every register select that reaches the controller is answered with this byte
+    // instead of 'o' (the register is selected all the same).
+    std::optional<std::uint8_t> selectReply;
   };
 
   // After 'T' the firmware keeps trying to reach the controller this long (the user

@@ -14,6 +14,7 @@
 #include "link/serial/exclusive_ports.h"
 #include "link/serial/fd_wait.h"
 #include "link/serial/latency.h"
+#include "link/serial/out_queue.h"
 #include "link/serial/tty_config.h"
 #include "link/wait_bounds.h"
 
@@ -211,7 +212,7 @@ FtStatus SerialDevice::getStatus(std::uint32_t* rxQueue, std::uint32_t* txQueue,
   std::uint32_t kernel = 0;
   if (const FtStatus s = kernelQueued(&kernel); s != FT_OK) return s;
   int outgoing = 0;
-  if (ioctl(fd_, TIOCOUTQ, &outgoing) != 0) return lose();
+  if (!queryOutQueue(fd_, &outgoing)) return lose();
   *rxQueue = static_cast<std::uint32_t>(pending_.size()) + kernel;
   *txQueue = static_cast<std::uint32_t>(std::max(outgoing, 0));
   return FT_OK;
@@ -246,7 +247,7 @@ FtStatus SerialDevice::close() {
     // the other side and not yet read there.
     const auto deadline = SteadyClock::now() + bounds::kWrite;
     int outgoing = 0;
-    while (ioctl(fd_, TIOCOUTQ, &outgoing) == 0 && outgoing > 0 && SteadyClock::now() < deadline) {
+    while (queryOutQueue(fd_, &outgoing) && outgoing > 0 && SteadyClock::now() < deadline) {
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     if (outgoing > 0) tcflush(fd_, TCOFLUSH);

@@ -84,6 +84,28 @@ TEST_F(EdidRead, UnknownStatusLettersFailLoudly) {
   EXPECT_EQ(sent(), (Bytes{'B', 'E', 'r', 'O'}));
 }
 
+TEST_F(EdidRead, SurplusBytesNeverBecomeImageBytes) {
+  // The whole reply and a byte more in the queue at once: the status letters sit where
+  // they belong, so the image is placed right; the surplus is not taken as data.
+  eeprom_->setTiming({.pieceMin = 258, .pieceMax = 258, .gapMax = std::chrono::microseconds(0)});
+  adapter_->setFaults({.strayByteAfter = 3 + 257, .strayByte = 0xA5});
+  view_.answerNextDialog(std::nullopt);
+  tool_.read();
+  EXPECT_EQ(image(), contents());
+  EXPECT_TRUE(view_.hasLine(msg::kReadDone));
+  EXPECT_EQ(sent(), (Bytes{'B', 'E', 'r', 'I'}));
+
+  // A stray byte inside the reply pushes the letters one place on: the read fails rather
+  // than offer a shifted image for saving.
+  adapter_->setFaults({.strayByteAfter = 3 + 100, .strayByte = 'O'});
+  view_.clearLog();
+  tool_.read();
+  EXPECT_FALSE(view_.hasLine(msg::kReadDone));
+  EXPECT_EQ(view_.dialogs().size(), 1u);
+  EXPECT_EQ(sent(), (Bytes{'B', 'E', 'r', 'O'}));
+  EXPECT_FALSE(adapter_->isOpen());
+}
+
 TEST_F(EdidRead, StalledReplyEndsAtTheBoundWithFailure) {
   adapter_->setFaults({.stopAfterBytes = 3 + 100});  // the tag, then 100 reply bytes
   tool_.read();

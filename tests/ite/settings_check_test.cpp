@@ -195,6 +195,27 @@ TEST_F(IteTool_, CheckStopsAtTheFirstUnansweredStepWithItsCode) {
   EXPECT_FALSE(adapter_->isOpen());
 }
 
+TEST_F(IteTool_, OnlyEAnswerToARegisterSelectIsAFailure) {
+  settingsInAdapter();
+  board_->setIdentity(0x85, 0x02, 0x01);
+  // Another byte than 'o' still selected the register: the check reads on and passes.
+  board_->setFaults({.selectReply = 'x'});
+  tool_.checkConnection();
+  EXPECT_TRUE(view_.hasLine("Найден ID мульта -> 8502 ревизия -> 01"));
+  EXPECT_EQ(sentAfterHandshake(),
+            (Bytes{'T', 'A', 0x00, 'R', 'A', 0x01, 'R', 'A', 0x02, 'R', 'I'}));
+
+  // 'e' is a select the controller did not answer, whatever happened behind it.
+  board_->setFaults({.selectReply = 'e'});
+  adapter_->clearRecords();
+  tool_.checkConnection();
+  EXPECT_EQ(view_.lines().back(),
+            "ITE chip we do not respond, check the connection and output settings. MB powered? "
+            "(01)");
+  EXPECT_EQ(sentAfterHandshake(), (Bytes{'T', 'A', 0x00, 'O'}));
+  EXPECT_FALSE(adapter_->isOpen());
+}
+
 TEST_F(IteTool_, CheckWithWrongSettingsOrNoAnswerToTheAttachReportsCode05) {
   // Nothing sent yet: the adapter holds no assignments, the controller stays unreachable.
   tool_.checkConnection();

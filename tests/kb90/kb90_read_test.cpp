@@ -112,6 +112,56 @@ TEST_F(Kb90Read, UnpluggedAdapterEndsTheReadAsAFailure) {
   EXPECT_TRUE(view_.enabled(Kb90Button::kExit));
 }
 
+TEST_F(Kb90Read, AByteTheAdapterWasNotAskedForFailsTheReadInsteadOfShiftingTheImage) {
+  controller_->setFlash(randomImage(131072, 3));
+  // Reply bytes of an open: the 3-byte tag, the version byte, then the blocks.
+  auto lastByteOfBlock = [](std::uint64_t block) { return 3 + 1 + block * 256 - 1; };
+  struct Case {
+    const char* what;
+    emu::FaultPlan plan;
+    const char* line;
+    std::size_t nextBlocks;
+  };
+  const Case cases[] = {
+      {"queued with block 11", {.strayByteAfter = lastByteOfBlock(10) + 100},
+       "Unexpected data from the programmer at block 11 of 512, the operation is interrupted!",
+       10},
+      {"arriving after block 300 was taken",
+       {.strayByteAfter = lastByteOfBlock(300), .strayDelay = 5ms},
+       "Unexpected data from the programmer at block 301 of 512, the operation is interrupted!",
+       300},
+      {"after the last block",
+       {.strayByteAfter = lastByteOfBlock(512), .strayDelay = 5ms},
+       "Unexpected data from the programmer at block 512 of 512, the operation is interrupted!",
+       511},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    adapter_->setFaults(c.plan);
+    adapter_->clearRecords();
+    view_.clearLog();
+    ASSERT_TRUE(read(path("stray.bin")));
+    EXPECT_TRUE(view_.hasLine(c.line));
+    EXPECT_FALSE(view_.hasLine("Reading completed successfully."));
+    const Bytes sent = sentAfterTag();
+    EXPECT_EQ(countOf(sent, 'N'), c.nextBlocks);
+    EXPECT_EQ(countOf(sent, 'I'), 0u);
+    ASSERT_GE(sent.size(), 2u);
+    EXPECT_EQ(Bytes(sent.end() - 2, sent.end()), (Bytes{'X', 'O'}));
+    expectIdleAndClosed();
+  }
+
+  // A tag followed by a line end would hand '\r' to the connect step as the version and
+  // shift the image by one: the adapter is refused before anything else is sent.
+  adapter_->setFaults({.tagLineEnd = true});
+  adapter_->clearRecords();
+  view_.clearLog();
+  EXPECT_FALSE(read(path("tag.bin")));
+  EXPECT_TRUE(view_.hasLine("It is necessary to update the firmware programmer!"));
+  EXPECT_EQ(adapter_->lastOpenReceived(), Bytes{'B'});
+  EXPECT_FALSE(adapter_->isOpen());
+}
+
 TEST_F(Kb90Read, SecondClickWhileBusyAndExitRules) {
   ASSERT_TRUE(tool_.exitClick());  // idle: leaves, clearing log and gauge
   EXPECT_EQ(view_.clears(), 1);

@@ -66,6 +66,28 @@ TEST_F(AdapterLinkTest, WrongTagEndsTheSearchAtOnceWithTheLinkClosed) {
   EXPECT_EQ(lower->openCount(), 0u);
 }
 
+TEST_F(AdapterLinkTest, BytesAfterTheTagAreARefusalNotALeftoverForTheFirstReply) {
+  // Left queued, the line end would be taken as the start of the tool's first reply.
+  auto lower = bus_.attach(emu::tags::v41());
+  auto crlf = bus_.attach(emu::tags::v41());
+  crlf->setFaults({.tagLineEnd = true});
+  EXPECT_EQ(open(link_params::kKb90), kWrongFirmware);
+  EXPECT_EQ(log_.lines(), (Lines{"Number of VCOM ports found on the machine: 2",
+                                 "It is necessary to update the firmware programmer!"}));
+  EXPECT_FALSE(link_->isOpen());
+  EXPECT_FALSE(crlf->isOpen());
+  EXPECT_EQ(crlf->lastOpenReceived(), std::vector<std::uint8_t>{'B'});
+  EXPECT_EQ(lower->openCount(), 0u);
+
+  // The same for the ITE firmware's text: anything past the 32 bytes taken is refused.
+  std::vector<std::uint8_t> longText(40, '_');
+  longText[0] = 'I', longText[1] = 'T', longText[2] = 'E';
+  bus_.attach(longText);
+  log_.clear();
+  EXPECT_EQ(open(link_params::kIte), kWrongFirmware);
+  EXPECT_TRUE(log_.contains("It is necessary to update the firmware programmer!"));
+}
+
 TEST_F(AdapterLinkTest, DeviceThatFailsToOpenIsSkippedWithoutALine) {
   bus_.attach(emu::tags::v42());
   auto busy = bus_.attach(emu::tags::v42());

@@ -84,6 +84,37 @@ TEST_F(LinkIoTest, OutcomeSignalsReachTheAdapter) {
   EXPECT_EQ(adapter_->lastOpenReceived(), (std::vector<std::uint8_t>{'B', 'I', 'O'}));
 }
 
+TEST_F(LinkIoTest, OversizedSendsAreRefusedWholeAndStrayBytesAreSeen) {
+  // A send that would read past the buffer goes out not at all, not in part.
+  EXPECT_FALSE(sendFromBuffer(link_, 7, 10));
+  EXPECT_FALSE(sendFromBuffer(link_, 17, 0));
+  EXPECT_EQ(adapter_->lastOpenReceived(), (std::vector<std::uint8_t>{'B'}));
+  link_.buffer[6] = '?';
+  EXPECT_TRUE(sendFromBuffer(link_, 6, 1));
+
+  // A reply taken whole with nothing behind it.
+  ASSERT_EQ(receive(link_, 0, 10, 1s), WaitResult::kReady);
+  EXPECT_EQ(leftoverAfter(link_, 10), Leftover::kNone);
+  EXPECT_EQ(leftoverWithin(link_, 10ms), Leftover::kNone);
+
+  // A byte queued with the reply, and one that comes a little after it.
+  adapter_->setFaults({.strayByteAfter = 3 + 10 + 4});
+  ASSERT_TRUE(sendByte(link_, '?'));
+  ASSERT_EQ(receive(link_, 0, 10, 1s), WaitResult::kReady);
+  EXPECT_EQ(leftoverAfter(link_, 10), Leftover::kStray);
+  CloseAdapterLink(link_);
+  adapter_->setFaults({.strayByteAfter = 3 + 9, .strayDelay = 5ms});
+  ASSERT_EQ(OpenAdapterLink(bus_, link_params::kKb90, link_, log_), kLinkReady);
+  ASSERT_TRUE(sendByte(link_, '?'));
+  ASSERT_EQ(receive(link_, 0, 10, 1s), WaitResult::kReady);
+  EXPECT_EQ(leftoverAfter(link_, 10), Leftover::kNone);
+  EXPECT_EQ(leftoverWithin(link_, 1s), Leftover::kStray);
+
+  CloseAdapterLink(link_);
+  EXPECT_EQ(leftoverAfter(link_, 0), Leftover::kFailed);
+  EXPECT_EQ(leftoverWithin(link_, 1ms), Leftover::kFailed);
+}
+
 TEST(LinkIoClosed, EveryCallOnAClosedLinkFails) {
   LinkState link(8);
   EXPECT_FALSE(sendByte(link, 'x'));

@@ -46,6 +46,10 @@ const char* faultName(Fault fault) {
       return "no flush";
     case Fault::kBadImage:
       return "bad image";
+    case Fault::kStrayByte:
+      return "stray byte";
+    case Fault::kTagLineEnd:
+      return "tag CR LF";
   }
   return "?";
 }
@@ -176,6 +180,13 @@ void Bench::armLine(const InjectedFault& fault) {
     case Fault::kCorrupt:
       plan.corruptByteAt = at;
       plan.corruptMask = fault.mask;
+      break;
+    case Fault::kStrayByte:
+      plan.strayByteAfter = at;
+      plan.strayByte = fault.mask;
+      break;
+    case Fault::kTagLineEnd:
+      plan.tagLineEnd = true;
       break;
     default:
       break;

@@ -38,13 +38,15 @@ enum class Fault {
   kDiskFull,       // the disk fills up while the image is saved
   kFlushFails,     // every byte of the image is taken, but flushing it to the disk fails
   kBadImage,       // the image to write is a folder, a pipe or a file whose reads fail
+  kStrayByte,      // one byte nobody asked for, just before that reply byte
+  kTagLineEnd,     // the firmware tag followed by CR LF
 };
 
 inline constexpr Fault kAllFaults[] = {
     Fault::kNone,      Fault::kAbsent,    Fault::kWrongFirmware, Fault::kSilentFirst,
     Fault::kSilentMid, Fault::kUnplugMid, Fault::kCorrupt,       Fault::kBadStatus,
     Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull,      Fault::kFlushFails,
-    Fault::kBadImage};
+    Fault::kBadImage,  Fault::kStrayByte, Fault::kTagLineEnd};
 
 const char* faultName(Fault fault);
 

@@ -63,6 +63,13 @@ class ConnectionTestBench final : public Bench {
         plan.corruptByteAt = fault.at % tagLength();
         plan.corruptMask = fault.mask;
         break;
+      case Fault::kStrayByte:
+        plan.strayByteAfter = fault.at % tagLength();
+        plan.strayByte = fault.mask;
+        break;
+      case Fault::kTagLineEnd:
+        plan.tagLineEnd = true;
+        break;
       default:
         break;
     }

@@ -62,7 +62,7 @@ class IteBench : public Bench {
     return {text::kSettingsRefused, text::kSettingsProtocol, text::kNoChipEnglish,
             text::kNoChipRussian,   text::kReadCreateFailed, text::kReadFileWriteFailed,
             text::kBadBlock,        text::kWriteOpenFailed,  text::kWriteFileReadFailed,
-            text::kAddressRefused,  text::kByteRefused};
+            text::kAddressRefused,  text::kByteRefused,      text::kStrayBlock};
   }
   std::vector<std::uint8_t> wrongTag() const override { return emu::tags::v41(); }
   std::size_t diskRoom() const override { return kFlashSize / 2; }

@@ -60,7 +60,7 @@ class Kb90Bench : public Bench {
   std::vector<std::string> failurePrefixes() const override {
     return {text::kNoController,   text::kFileWriteFailed, text::kVerifyFailed,
             text::kFileReadFailed, text::kNoAnswerAtBlock, text::kNoAnswerVerify,
-            text::kLinkLost};
+            text::kLinkLost,       text::kStrayAtBlock};
   }
 
   std::shared_ptr<emu::Kb90Controller> chip_;

@@ -42,7 +42,8 @@ class Mec16Bench : public Bench {
             text::kOpenFailed,
             text::kFileWriteFailed,
             text::kFileReadFailed,
-            text::kUserStop};
+            text::kUserStop,
+            text::kStrayBytes};
   }
   std::vector<std::uint8_t> wrongTag() const override { return emu::tags::v41(); }
   std::size_t diskRoom() const override { return kMainSize / 2; }

@@ -14,7 +14,8 @@ std::string millis(Duration d) {
 
 // The adapter is still there and listening after a fault of this kind.
 bool linkLives(Fault fault) {
-  return fault != Fault::kAbsent && fault != Fault::kWrongFirmware && fault != Fault::kUnplugMid;
+  return fault != Fault::kAbsent && fault != Fault::kWrongFirmware && fault != Fault::kUnplugMid &&
+         fault != Fault::kTagLineEnd;
 }
 
 // The fault took away replies the operation needed.
@@ -30,9 +31,15 @@ bool cutFired(const InjectedFault& fault, std::uint64_t healthyReplies) {
   }
 }
 
+// A text tag (the ITE firmware's) is read whole, a line end included, so nothing is left
+// over; a three-byte tag with a line end after it must be refused.
+bool tagLineEndRefused(const Bench& bench) { return bench.tagLength() == 3; }
+
 // Faults after which no operation can honestly succeed.
-bool successImpossible(Fault fault) {
+bool successImpossible(const Bench& bench, Fault fault) {
   switch (fault) {
+    case Fault::kTagLineEnd:
+      return tagLineEndRefused(bench);
     case Fault::kAbsent:
     case Fault::kWrongFirmware:
     case Fault::kBadStatus:
@@ -63,6 +70,12 @@ Expect expectationFor(const Bench& bench, Fault fault) {
       return Expect::kSuccess;
     case Fault::kCorrupt:
       return Expect::kEither;
+    case Fault::kTagLineEnd:
+      return tagLineEndRefused(bench) ? Expect::kFailure : Expect::kSuccess;
+    case Fault::kStrayByte:
+      // A stream counted only by its bytes cannot place its data after a stray byte: a
+      // read must fail. Elsewhere the tool may ride it out, but only with its data right.
+      return bench.kind() == OpKind::kRead ? Expect::kFailure : Expect::kEither;
     default:
       return bench.adapterSucceedsBeforeFile() ? Expect::kSaveFails : Expect::kFailure;
   }
@@ -112,8 +125,12 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
       if (outcomes && successes == 0) fail("no 'I'");
       if (outcomes && failures > 0) fail("'O' sent");
       if (bench.dataIntact() == false) {
-        if (either) {
+        if (either && fault == Fault::kCorrupt) {
           judgement.remarks.push_back("took a corrupted reply at its word");
+        } else if (either && bench.kind() == OpKind::kScan) {
+          // A scan reply ends at its end mark, not at a count: a stray byte inside one shows
+          // for a single scan as a pin pair, and the next reply is whole again.
+          judgement.remarks.push_back("showed a stray byte for one scan");
         } else {
           fail("data not what the success promises");
         }
@@ -134,7 +151,7 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
         fail("the chip changed, though the image could not be read");
       }
       if (fault == Fault::kAbsent && bench.opens() != 0) fail("opened an absent adapter");
-      if (fault == Fault::kWrongFirmware && sent != Bytes{'B'}) {
+      if ((fault == Fault::kWrongFirmware || fault == Fault::kTagLineEnd) && sent != Bytes{'B'}) {
         fail("sent more than 'B' to a wrong firmware");
       }
       if (linkLives(fault)) {
@@ -183,9 +200,11 @@ SoakVerdict judge(const Bench& bench, const RunResult& run, std::uint64_t health
     verdict.lostData = intact == false;
   } else if (intact == false) {
     // The file comparison of a read already allows the corrupted byte itself.
-    (fault.kind == Fault::kCorrupt ? verdict.believedCorruption : verdict.falseSuccess) = true;
+    const bool strayInScan = fault.kind == Fault::kStrayByte && bench.kind() == OpKind::kScan;
+    (fault.kind == Fault::kCorrupt || strayInScan ? verdict.believedCorruption
+                                                  : verdict.falseSuccess) = true;
   }
-  if (successImpossible(fault.kind)) verdict.falseSuccess = true;
+  if (successImpossible(bench, fault.kind)) verdict.falseSuccess = true;
   // A check or a scan needs every one of its replies; reads and writes are judged by
   // their data, since a loss after the data is safe may rightly be reported beside it.
   const bool needsAllReplies = bench.kind() == OpKind::kCheck || bench.kind() == OpKind::kScan;

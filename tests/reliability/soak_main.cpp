@@ -103,7 +103,8 @@ std::vector<Planned> plan(const Options& options, const std::vector<Profile>& pr
     p.fault.at = random() % (range + range / 8 + 1);
     // One positioned fault in ten strikes the handshake instead.
     const bool positioned = p.fault.kind == Fault::kSilentMid ||
-                            p.fault.kind == Fault::kUnplugMid || p.fault.kind == Fault::kCorrupt;
+                            p.fault.kind == Fault::kUnplugMid || p.fault.kind == Fault::kCorrupt ||
+                            p.fault.kind == Fault::kStrayByte;
     if (positioned && random() % 10 == 0) {
       p.fault.inTag = true;
       p.fault.at %= profile.tagLength;

@@ -7,13 +7,16 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <ctime>
 #include <thread>
 
 #include "emulator/pty/pty_server.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
+#include "link/serial/out_queue.h"
 #include "link/serial/serial_bus.h"
+#include "link/wait_bounds.h"
 #include "tests/support/recording_log.h"
 
 namespace tarvex::serial {
@@ -274,6 +277,58 @@ TEST(SerialWriteTest, WriteToAStalledLineReturnsAtItsTimeout) {
   const auto closing = SteadyClock::now();
   EXPECT_EQ(device->close(), FT_OK);
   EXPECT_LT(SteadyClock::now() - closing, 3s);
+  ::close(master);
+}
+
+// A line whose output queue holds one byte for the first few queries and then empties, or
+// never does.
+std::atomic<int> queriesBeforeEmpty{0};
+std::atomic<int> outQueueQueries{0};
+bool slowLine(int, int* outgoing) {
+  ++outQueueQueries;
+  *outgoing = queriesBeforeEmpty.fetch_sub(1) > 0 ? 1 : 0;
+  return true;
+}
+
+TEST(SerialCloseTest, TheLastByteLeavesBeforeTheCloseAndAStalledLineIsDroppedInTime) {
+  const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(grantpt(master), 0);
+  ASSERT_EQ(unlockpt(master), 0);
+  auto bus = SerialBus::forPath(ptsname(master));
+  const OutQueueQuery kernel = setOutQueueQuery(&slowLine);
+  auto closeAfterOutcome = [&] {
+    std::unique_ptr<FtDevice> device;
+    EXPECT_EQ(bus->open(0, &device), FT_OK);
+    if (!device) return SteadyClock::duration{};
+    const std::uint8_t outcome = 'O';
+    std::uint32_t written = 0;
+    EXPECT_EQ(device->write(&outcome, 1, &written), FT_OK);
+    outQueueQueries = 0;
+    const auto start = SteadyClock::now();
+    EXPECT_EQ(device->close(), FT_OK);
+    return SteadyClock::now() - start;
+  };
+  auto readMaster = [&] {
+    Bytes got(16);
+    const ssize_t n = ::read(master, got.data(), got.size());
+    got.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    return got;
+  };
+
+  // The queue empties after a few queries: the close waits for it and keeps the byte.
+  queriesBeforeEmpty = 5;
+  closeAfterOutcome();
+  EXPECT_GE(outQueueQueries.load(), 6);
+  EXPECT_EQ(readMaster(), Bytes{'O'});
+
+  // A line that never empties holds the close for the send bound, not for ever.
+  queriesBeforeEmpty = 1 << 30;
+  const auto took = closeAfterOutcome();
+  EXPECT_GE(took, bounds::kWrite);
+  EXPECT_LT(took, bounds::kWrite + 1s);
+
+  setOutQueueQuery(kernel);
   ::close(master);
 }
 

@@ -95,6 +95,8 @@ inline constexpr const char* kInitializing = "Initialization ITE ...";
 inline constexpr const char* kInitialized = "Initialization complete ...";
 inline constexpr const char* kReading = "I read, please wait ...";
 inline constexpr const char* kBadBlock = "Error reading block ->";
+// A page with bytes after it that the programmer should not have sent.
+inline constexpr const char* kStrayBlock = "Unexpected data from the programmer at block ->";
 inline constexpr const char* kReadDone = "We all read ";
 
 // Write.

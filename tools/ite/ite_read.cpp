@@ -68,6 +68,13 @@ void IteTool::readStream() {
       success = false;
       break;
     }
+    // Nothing is sent unasked: a byte beyond the page would shift the pages after it.
+    if (const Leftover left = leftoverAfter(link_, ite_cmd::kPageReply); left != Leftover::kNone) {
+      view_.logLine((left == Leftover::kStray ? ite_text::kStrayBlock : ite_text::kBadBlock) +
+                    std::to_string(page + 1));
+      success = false;
+      break;
+    }
     if (!saved_.write(link_.buffer.data(), ite_cmd::kPageBytes)) {
       view_.logLine(ite_text::kReadFileWriteFailed);
       success = false;

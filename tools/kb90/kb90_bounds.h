@@ -12,6 +12,8 @@ struct Kb90Bounds {
   SteadyClock::duration connectReply = bounds::kShortReply;
   // A 256-byte block of a read, and each ready and block-done byte of a write.
   SteadyClock::duration block = bounds::kStreamBlock;
+  // After the last block of a read: a byte nobody asked for still on its way.
+  SteadyClock::duration straySettle = bounds::kStraySettle;
   // Each '-' of the verification after the previous one (stray bytes do not extend it).
   SteadyClock::duration checksumStep = bounds::kChecksumStep;
   // The four checksum bytes after the last '-'.

@@ -66,6 +66,9 @@ inline constexpr const char* kFileReadFailed = "Ошибка чтения фай
 // A transfer cut short by the adapter: the block in question follows, then kOfBlocks.
 inline constexpr const char* kNoAnswerAtBlock = "No answer from the programmer at block ";
 inline constexpr const char* kOfBlocks = " of 512, the operation is interrupted!";
+// A read stream holding a byte the programmer should not have sent: every byte after it
+// would land one place off in the file. The block in question follows, then kOfBlocks.
+inline constexpr const char* kStrayAtBlock = "Unexpected data from the programmer at block ";
 inline constexpr const char* kNoAnswerVerify =
     "No answer from the programmer during verification, the operation is interrupted!";
 inline constexpr const char* kLinkLost =

@@ -76,6 +76,7 @@ class Kb90Tool {
   std::string noAnswerAtBlock() const;
   // Keeps what a failed read received as a partial file and says where.
   void keepPartial();
+  std::string strayAtBlock() const;
   // The common end: link and file closed, mode word "NONE", buttons enabled.
   void endTransfer(bool succeeded);
   void logStamp();

@@ -6,6 +6,7 @@
 
 #include "app/frame/gauge_math.h"
 #include "link/adapter_link.h"
+#include "link/link_io.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_messages.h"
 #include "tools/kb90/kb90_tool.h"
@@ -27,14 +28,27 @@ std::string Kb90Tool::noAnswerAtBlock() const {
   return text::kNoAnswerAtBlock + std::to_string(blockCounter_) + text::kOfBlocks;
 }
 
+std::string Kb90Tool::strayAtBlock() const {
+  return text::kStrayAtBlock + std::to_string(blockCounter_) + text::kOfBlocks;
+}
+
 WaitResult Kb90Tool::receiveOneByte() { return receive(link_, 0, 1, bounds_.block); }
 
 void Kb90Tool::runRead() {
+  // The adapter sends one block per request and nothing else, so a byte beyond a block
+  // (queued with it, or arriving before the next request or after the last block) is stray
+  // and the image cannot be placed: the read fails rather than save shifted data.
+  auto failLeftover = [this](Leftover leftover) {
+    failTransfer(leftover == Leftover::kStray ? strayAtBlock() : text::kLinkLost, true);
+  };
   for (;;) {
     const WaitResult block = receive(link_, 0, kBlockSize, bounds_.block);
     if (block != WaitResult::kReady) {
       return failTransfer(block == WaitResult::kTimedOut ? noAnswerAtBlock() : text::kLinkLost,
                           true);
+    }
+    if (const Leftover left = leftoverAfter(link_, kBlockSize); left != Leftover::kNone) {
+      return failLeftover(left);
     }
     if (!saved_.write(link_.buffer.data(), kBlockSize)) {
       return failTransfer(text::kFileWriteFailed, true);
@@ -43,6 +57,9 @@ void Kb90Tool::runRead() {
     if (blockCounter_ == kBlocks) break;
     if (!sendByte(link_, kNextBlock)) return failTransfer(text::kLinkLost, true);
     ++blockCounter_;
+  }
+  if (const Leftover left = leftoverWithin(link_, bounds_.straySettle); left != Leftover::kNone) {
+    return failLeftover(left);
   }
   sendByte(link_, kEndStream);
   // The image is flushed to the disk and under its name before success is claimed: a disk

@@ -7,6 +7,12 @@
 
 namespace tarvex::mec16 {
 
+// The pause between two status reads of an erase's busy poll. An erase takes seconds, so
+// finding its end a few milliseconds late costs nothing, while reading the status back to
+// back would flood the line with megabytes of requests and keep a core busy throughout.
+// Each pause is bounded by this value and never outlasts the erase bound.
+inline constexpr std::chrono::milliseconds kErasePollPause{5};
+
 struct Mec16Bounds {
   // An ID, a register value or a register write acknowledgement.
   SteadyClock::duration shortReply = bounds::kShortReply;

@@ -1,5 +1,8 @@
 // Erasing the MAIN flash block, or MAIN and INFO together, on the calling thread.
 
+#include <algorithm>
+#include <thread>
+
 #include "app/frame/time_stamp.h"
 #include "link/link_io.h"
 #include "tools/mec16/mec16_commands.h"
@@ -45,18 +48,21 @@ bool Mec16Tool::erase(bool withInfo) {
     return end();
   }
 
-  // The status is read back to back until the busy bit clears; a controller that stays
-  // busy past the bound ends the erase as failed rather than holding the window for ever.
+  // The status is read, a short pause apart, until the busy bit clears; a controller that
+  // stays busy past the bound ends the erase as failed rather than holding the window for
+  // ever.
   const auto deadline = SteadyClock::now() + bounds_.chipErase;
   for (;;) {
     const auto status = readStatus(nullptr, text::lost::kE104);
     if (!status) return end();
     if ((*status & kStatusBusy) == 0) break;
-    if (SteadyClock::now() >= deadline) {
+    const auto now = SteadyClock::now();
+    if (now >= deadline) {
       view_.logLine(text::kEraseNeverEnded);
       signalOutcome(false);
       return end();
     }
+    std::this_thread::sleep_for(std::min<SteadyClock::duration>(kErasePollPause, deadline - now));
   }
   view_.logLine(text::kEraseDone);
 

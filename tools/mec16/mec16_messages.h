@@ -50,6 +50,9 @@ inline constexpr const char* kFileWriteFailed = "Ошибка записи в ф
 // kPartialBytes and the byte count.
 inline constexpr const char* kPartialKept = "Образ НЕ полный, прочитанные данные сохранены в файле: ";
 inline constexpr const char* kPartialBytes = ", байт: ";
+// A block with bytes after it that the programmer should not have sent: the data that
+// follows cannot be placed in the file.
+inline constexpr const char* kStrayBytes = "Лишние байты от программатора. Чтение прервано.";
 
 // Erase.
 inline constexpr const char* kEraseRefused = "--> Каманда стирания отменена.";

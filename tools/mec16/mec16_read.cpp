@@ -88,6 +88,11 @@ bool Mec16Tool::stepReadMain() {
     endReadFailed(text::lost::kP103);
     return true;
   }
+  if (const Leftover left = leftoverAfter(link_, kReadBlockBytes); left != Leftover::kNone) {
+    send(kEndStream);
+    endReadFailed(left == Leftover::kStray ? text::kStrayBytes : text::lost::kP103);
+    return true;
+  }
   if (!saved_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
   view_.setGaugeProgress(0, gaugeStep(kReadGaugeMaximum, kMainReadBlocks, blockCounter_));
 
@@ -145,6 +150,11 @@ bool Mec16Tool::stepReadInfo() {
       !readIntoBuffer(link_, 0, kReadBlockBytes)) {
     send(kEndStream);
     endReadFailed(text::lost::kP109);
+    return true;
+  }
+  if (const Leftover left = leftoverAfter(link_, kReadBlockBytes); left != Leftover::kNone) {
+    send(kEndStream);
+    endReadFailed(left == Leftover::kStray ? text::kStrayBytes : text::lost::kP109);
     return true;
   }
   if (!saved_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;

@@ -31,6 +31,12 @@ bool awaitReply(LinkState& link, std::uint32_t count, SteadyClock::duration boun
   return false;
 }
 
+// A register reply is counted only by its bytes: one left over would make the next reply
+// (a status poll's busy bit, say) a byte off, so it counts as a lost link.
+bool awaitWholeReply(LinkState& link, std::uint32_t count, SteadyClock::duration bound) {
+  return awaitReply(link, count, bound) && leftoverAfter(link, count) == Leftover::kNone;
+}
+
 }  // namespace
 
 std::string valueText(const std::uint8_t* bytes) {
@@ -68,7 +74,7 @@ std::string MecReadRegister(LinkState& link, std::uint32_t address, SteadyClock:
   link.buffer[0] = kRegisterRead;
   putHex(&link.buffer[1], address, kAddressDigits);
   if (!sendFromBuffer(link, 0, 1 + kAddressDigits)) return text::kLost;
-  if (!awaitReply(link, kRegisterReadReply, bound)) return text::kLost;
+  if (!awaitWholeReply(link, kRegisterReadReply, bound)) return text::kLost;
   return valueText(link.buffer.data());
 }
 
@@ -78,7 +84,7 @@ std::string MecWriteRegister(LinkState& link, std::uint32_t address, std::uint32
   putHex(&link.buffer[1], address, kAddressDigits);
   putHex(&link.buffer[1 + kAddressDigits], value, kValueDigits);
   if (!sendFromBuffer(link, 0, 1 + kAddressDigits + kValueDigits)) return text::kLost;
-  if (!awaitReply(link, kRegisterWriteReply, bound)) return text::kLost;
+  if (!awaitWholeReply(link, kRegisterWriteReply, bound)) return text::kLost;
   return link.buffer[0] == kRegisterWriteDone ? text::kOk : text::kLost;
 }
 
