@@ -9,6 +9,7 @@
 #include "app/demo/demo_control.h"
 #include "app/frame/standard_streams.h"
 #include "app/main_window.h"
+#include "app/qt_frame/window_placement.h"
 #include "app/start_up.h"
 #include "app/testing_window.h"
 #include "emulator/bench/demo_bench.h"
@@ -28,6 +29,8 @@ int main(int argc, char** argv) {
                               samples + "/ite/MB connection IT85XX.txt"};
   return tarvex::runTarvex(argc, argv, bench.bus(), paths, [&](tarvex::Shell& shell) {
     auto control = std::make_unique<tarvex::DemoControl>(bench);
+    // Beside the main window, not over it.
+    tarvex::placeBeside(control.get(), shell.windows().Form1);
     control->show();
     shell.keepWindow(std::move(control));
     if (showConnectionTest) {

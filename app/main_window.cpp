@@ -6,7 +6,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/qt_frame/caption_color.h"
 #include "app/qt_frame/fixed_font.h"
+#include "app/qt_frame/window_placement.h"
 #include "app/testing_window.h"
 #include "tools/edid/ui/edid_window.h"
 #include "tools/ite/ui/ite_window.h"
@@ -28,7 +30,7 @@ QPushButton* toolButton(QWidget* parent, const char* name, const QString& captio
   button->setObjectName(name);
   button->setFont(fixedFont(kToolCaptionPixels, true));
   button->setFixedSize(kToolButtonWidth, kToolButtonHeight);
-  if (textColor) button->setStyleSheet(QStringLiteral("color: %1;").arg(textColor));
+  if (textColor) setCaptionColor(button, QString::fromLatin1(textColor));
   return button;
 }
 
@@ -117,6 +119,7 @@ void TForm1::ExitClick() {
 
 void TForm1::Test_connectClick() {
   if (!windows_.TESTING) return;
+  if (!windows_.TESTING->isVisible()) placeBeside(windows_.TESTING, this);
   windows_.TESTING->show();
   windows_.TESTING->raise();
   windows_.TESTING->activateWindow();

@@ -1,6 +1,5 @@
 #include "app/testing_window.h"
 
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "link/connection_test.h"
@@ -47,10 +46,8 @@ TTESTING::TTESTING(FtBus& bus, QWidget* parent) : QWidget(parent), bus_(bus) {
   layout->addWidget(BitBtn1, 0, Qt::AlignHCenter);
   connect(BitBtn1, &QPushButton::clicked, this, &TTESTING::BitBtn1Click);
 
+  // Placed beside the main window each time that opens it.
   resize(560, 420);
-  if (const QScreen* screen = this->screen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
 }
 
 void TTESTING::BitBtn1Click() {

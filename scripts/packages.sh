@@ -7,6 +7,10 @@ tarvex_build_packages=(build-essential cmake ninja-build pkg-config ccache qt6-b
                        qt6-base-dev-tools libgl-dev libgtest-dev libgmock-dev fonts-liberation
                        xvfb xauth)
 
+# What running the programs (and the demo) needs beyond the libraries the build brings in:
+# Qt's own translations, so file dialogs on a Russian system are in Russian throughout.
+tarvex_run_packages=(qt6-translations-l10n)
+
 ensure_packages() {
   local missing=() p
   for p in "$@"; do

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Installs what Tarvex needs to build and test on Debian 12, then configures and builds it.
+# Installs what Tarvex needs to build, test and run on Debian 12, then configures and builds it.
 # As root it installs missing packages with apt-get; otherwise it prints the line to run.
 #   scripts/setup.sh [build-dir] [extra cmake options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/packages.sh
 
-ensure_packages "${tarvex_build_packages[@]}"
+ensure_packages "${tarvex_build_packages[@]}" "${tarvex_run_packages[@]}"
 
 build=${1:-build}
 shift || true

@@ -41,6 +41,8 @@ DemoControl::DemoControl(emu::DemoBench& bench, QWidget* parent) : QWidget(paren
   for (const auto& name : bench_.targetNames()) target->addItem(QString::fromStdString(name));
   unplugged = new QCheckBox("Cable pulled (adapter unplugged)", this);
   silent = new QCheckBox("Adapter silent (answers nothing)", this);
+  fastLine = new QCheckBox("Fast line (no transfer times; from the next operation)", this);
+  fastLine->setChecked(bench_.fastLine());
 
   key = new QComboBox(this);
   for (const auto& k : emu::demoKeys()) {
@@ -60,6 +62,7 @@ DemoControl::DemoControl(emu::DemoBench& bench, QWidget* parent) : QWidget(paren
   layout->addLayout(form);
   layout->addWidget(unplugged);
   layout->addWidget(silent);
+  layout->addWidget(fastLine);
   layout->addStretch(1);
 
   connect(firmware, &QComboBox::currentIndexChanged, this, [this](int index) {
@@ -73,6 +76,7 @@ DemoControl::DemoControl(emu::DemoBench& bench, QWidget* parent) : QWidget(paren
   });
   connect(unplugged, &QCheckBox::toggled, this, [this](bool on) { bench_.setUnplugged(on); });
   connect(silent, &QCheckBox::toggled, this, [this](bool on) { bench_.setSilent(on); });
+  connect(fastLine, &QCheckBox::toggled, this, [this](bool on) { bench_.setFastLine(on); });
   connect(pressKey, &QPushButton::clicked, this, [this] {
     const auto& keys = emu::demoKeys();
     const int index = key->currentIndex();
@@ -82,8 +86,12 @@ DemoControl::DemoControl(emu::DemoBench& bench, QWidget* parent) : QWidget(paren
     }
   });
 
+  // The bench stands for the hardware on the desk: a tool window (the keyboard tester is
+  // large) must not hide its switches and its Press button.
+  setWindowFlag(Qt::WindowStaysOnTopHint);
+
   showBench();
-  resize(420, 260);
+  resize(420, 280);
   if (const QScreen* screen = this->screen()) move(screen->availableGeometry().topLeft());
 }
 

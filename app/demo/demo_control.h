@@ -22,6 +22,8 @@ class DemoControl : public QWidget {
   QComboBox* target = nullptr;
   QCheckBox* unplugged = nullptr;
   QCheckBox* silent = nullptr;
+  // Switches the line's timing off: operations end at once.
+  QCheckBox* fastLine = nullptr;
   // Presses a key of the simulated laptop keyboard, for the keyboard tester.
   QComboBox* key = nullptr;
   QPushButton* pressKey = nullptr;

@@ -9,7 +9,9 @@ namespace tarvex {
 LogMemo::LogMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setReadOnly(true);
   setFont(fixedFont());
-  setLineWrapMode(QPlainTextEdit::NoWrap);
+  // Long lines wrap at the widget's width: the tool windows have a fixed size and a line cut
+  // behind a horizontal scroll bar goes unread. The hex dumps are narrower than every log.
+  setLineWrapMode(QPlainTextEdit::WidgetWidth);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   setMaximumBlockCount(0);
   setUndoRedoEnabled(false);

@@ -50,7 +50,17 @@ const char* benchFirmwareName(BenchFirmware firmware) {
 DemoBench::DemoBench() : DemoBench(benchTargets()) {}
 
 DemoBench::DemoBench(std::vector<BenchTarget> targets)
-    : adapter_(bus_.attach(benchTag(BenchFirmware::kV41))), targets_(std::move(targets)) {}
+    : adapter_(bus_.attach(benchTag(BenchFirmware::kV41))), targets_(std::move(targets)) {
+  setFastLine(false);
+}
+
+void DemoBench::setFastLine(bool fast) {
+  WireModel wire = adapter_->wireModel();
+  wire.enabled = !fast;
+  adapter_->setWireModel(wire);
+}
+
+bool DemoBench::fastLine() const { return !adapter_->wireModel().enabled; }
 
 void DemoBench::setFirmware(BenchFirmware firmware) {
   std::lock_guard lock(mutex_);

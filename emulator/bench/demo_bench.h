@@ -53,6 +53,13 @@ class DemoBench {
   bool selectTarget(const std::string& name);
   std::string target() const;
 
+  // The line's timing (baud rate, USB frames, the receive latency timer): on from the
+  // start, so an operation takes as long as on a real bench and the fault switches can be
+  // tried in the middle of it. A fast line answers at once. A change applies from the next
+  // time a tool opens the adapter.
+  void setFastLine(bool fast);
+  bool fastLine() const;
+
   // Fault switches.
   void setUnplugged(bool unplugged);
   bool unplugged() const;

@@ -4,6 +4,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/qt_frame/caption_color.h"
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/log_memo.h"
 #include "tools/edid/edid_messages.h"
@@ -15,7 +16,7 @@ QPushButton* operationButton(QWidget* parent, const char* name, const char* text
   auto* button = new QPushButton(QString::fromUtf8(name), parent);
   button->setObjectName(name);
   button->setFont(fixedFont(0, true));
-  button->setStyleSheet(QStringLiteral("color: %1;").arg(textColor));
+  setCaptionColor(button, QString::fromLatin1(textColor));
   button->setMinimumHeight(40);
   return button;
 }

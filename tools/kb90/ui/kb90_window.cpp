@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/frame/printable.h"
+#include "app/qt_frame/caption_color.h"
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/gauge_widget.h"
 #include "app/qt_frame/log_memo.h"
@@ -29,7 +30,7 @@ QPushButton* operationButton(QWidget* parent, const char* name, const char* capt
   QFont font = button->font();
   font.setBold(true);
   button->setFont(font);
-  button->setStyleSheet(QStringLiteral("color: %1;").arg(textColor));
+  setCaptionColor(button, QString::fromLatin1(textColor));
   button->setMinimumHeight(40);
   return button;
 }

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "app/qt_frame/caption_color.h"
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/log_memo.h"
 #include "tools/keyboard/keyboard_messages.h"
@@ -125,14 +126,14 @@ void TKeyboard_testing::createControls() {
   Clear = new QPushButton(qs(text::kClear), this);
   Clear->setObjectName("Clear");
   Clear->setGeometry(kControlsX + 110, kButtonsY, 100, 30);
-  Clear->setStyleSheet("color: #00FFFF;");
+  setCaptionColor(Clear, QStringLiteral("#00FFFF"));
   connect(Clear, &QPushButton::clicked, this, &TKeyboard_testing::ClearClick);
 
   START_SCAN = new QPushButton(qs(text::kStartScan), this);
   START_SCAN->setObjectName("START_SCAN");
   START_SCAN->setGeometry(kControlsX, kStartY, 210, 60);
   START_SCAN->setFont(boldFont(18));
-  START_SCAN->setStyleSheet("color: #FF0000;");
+  setCaptionColor(START_SCAN, QStringLiteral("#FF0000"));
   connect(START_SCAN, &QPushButton::clicked, this, &TKeyboard_testing::START_SCANClick);
   addStartButton(START_SCAN);
 
