@@ -42,6 +42,8 @@ struct CliEnv {
   // Raised (from a signal handler's thread) when the user asks the run to stop.
   const std::atomic<bool>* interrupted = nullptr;
   ToolBounds bounds;
+  // Where erases and writes keep their backups.
+  std::string backupsFolder;
 };
 
 // Adapters of this machine (FTDI USB-serial ports), or the one device at --port.

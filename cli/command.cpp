@@ -23,6 +23,7 @@ constexpr OptionEntry kOptions[] = {
     {"--cable", true, opt::kCable},     {"--reversed", false, opt::kReversed},
     {"--seconds", true, opt::kSeconds}, {"--no-sound", false, opt::kNoSound},
     {"--preset", true, opt::kPreset},   {"--pins", true, opt::kPins},
+    {"--no-verify", false, opt::kNoVerify}, {"--no-backup", false, opt::kNoBackup},
 };
 
 const OptionEntry* findOption(std::string_view name) {
@@ -226,6 +227,8 @@ ParsedLine parseCommandLine(const std::vector<std::string>& args) {
   command.info = given.count("--info") > 0;
   command.reversed = given.count("--reversed") > 0;
   command.noSound = given.count("--no-sound") > 0;
+  command.noVerify = given.count("--no-verify") > 0;
+  command.noBackup = given.count("--no-backup") > 0;
 
   if (given.count("--seconds")) {
     command.seconds = seconds(given["--seconds"]);

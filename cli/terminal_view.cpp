@@ -66,6 +66,16 @@ std::optional<std::string> TerminalView::chooseFile(const FileDialogSpec&) { ret
 
 void TerminalView::showErrorBox(const std::string& text) { note(text); }
 
+bool TerminalView::askYesNo(const std::string& question) {
+  // Nobody is asked on the command line: --force is the Yes, given before the run starts.
+  std::string flat = question;
+  for (char& c : flat) {
+    if (c == '\n') c = ' ';
+  }
+  note(flat + " -- refused; add --force to go on");
+  return false;
+}
+
 void TerminalView::finish() {
   std::lock_guard lock(mutex_);
   progress_.finish();

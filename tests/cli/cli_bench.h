@@ -109,6 +109,7 @@ class CliBench : public testing::Test {
     env_.err = &err_;
     env_.interrupted = &interrupted_;
     env_.bounds = shortBounds();
+    env_.backupsFolder = (dir_ / "backups").string();
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

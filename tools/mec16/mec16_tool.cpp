@@ -158,7 +158,7 @@ bool Mec16Tool::connectionCheck() {
   signalOutcome(!fault_);
   send(kRelease);
   closingSequence();
-  return succeeded_;
+  return succeeded_.load();
 }
 
 void Mec16Tool::help() {
@@ -186,7 +186,7 @@ bool Mec16Tool::runWorker() {
     } else if (current == mode::kWriteMain) {
       ended = stepWrite();
     }
-    if (ended) return succeeded_;
+    if (ended) return succeeded_.load();
   }
 }
 
