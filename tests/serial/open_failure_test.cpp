@@ -1,0 +1,85 @@
+// Why a port could not be opened: the bus tells the path and the system's reason beside
+// its status codes, so the user learns whether the port is missing, busy (and who holds
+// it) or closed to them (and how to get access).
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "emulator/pty/pty_server.h"
+#include "link/serial/open_failure.h"
+#include "link/serial/port_holders.h"
+#include "link/serial/serial_bus.h"
+
+namespace tarvex::serial {
+namespace {
+
+bool contains(const std::string& text, const std::string& part) {
+  return text.find(part) != std::string::npos;
+}
+
+TEST(OpenFailureTest, MissingPathsAndNonTerminalsAreNamedWithTheirPath) {
+  const auto dir = std::filesystem::temp_directory_path() /
+                   ("tarvex_open_failure_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+
+  // A name with a line break must not start a line of its own in the log.
+  const std::string missing = (dir / "no\nsuch-tty").string();
+  auto bus = SerialBus::forPath(missing);
+  std::uint32_t count = 9;
+  EXPECT_EQ(bus->createDeviceInfoList(&count), FT_OK);
+  EXPECT_EQ(count, 0u);
+  const std::string reason = bus->lastOpenError();
+  EXPECT_TRUE(contains(reason, (dir / "no\\nsuch-tty").string() + ": no such device")) << reason;
+  EXPECT_FALSE(contains(reason, "\n"));
+
+  const std::string plain = (dir / "plain-file").string();
+  std::ofstream(plain) << "not a tty";
+  bus = SerialBus::forPath(plain);
+  std::unique_ptr<FtDevice> device;
+  EXPECT_EQ(bus->open(0, &device), FT_DEVICE_NOT_OPENED);
+  EXPECT_EQ(bus->lastOpenError(), plain + ": not a serial port");
+
+  std::filesystem::remove_all(dir);
+}
+
+TEST(OpenFailureTest, BusyPortNamesItsHolderAndTheReasonClearsOnceItOpens) {
+  auto adapter = std::make_shared<emu::EmulatedAdapter>(emu::tags::v41());
+  emu::PtyServer server(adapter);
+  ASSERT_TRUE(server.start());
+  auto bus = SerialBus::forPath(server.slavePath());
+
+  std::unique_ptr<FtDevice> first;
+  ASSERT_EQ(bus->open(0, &first), FT_OK);
+  EXPECT_EQ(bus->lastOpenError(), "");
+  const auto holders = findPortHolders(server.slavePath());
+  ASSERT_FALSE(holders.empty());
+  EXPECT_EQ(holders.front().pid, ::getpid());
+
+  std::unique_ptr<FtDevice> second;
+  auto other = SerialBus::forPath(server.slavePath());
+  EXPECT_EQ(other->open(0, &second), FT_DEVICE_NOT_OPENED);
+  const std::string busy = other->lastOpenError();
+  EXPECT_TRUE(contains(busy, server.slavePath() + ": the port is busy, held by this program (PID " +
+                                 std::to_string(::getpid()) + ")"))
+      << busy;
+
+  first->close();
+  EXPECT_EQ(other->open(0, &second), FT_OK);
+  EXPECT_EQ(other->lastOpenError(), "");
+}
+
+// Running as root, the permission check cannot be provoked; the text is what a user
+// without access reads, so it must carry the exact fix.
+TEST(OpenFailureTest, PermissionDeniedGivesTheRuleAndTheGroupToJoin) {
+  const std::string text = openFailureText("/nonexistent/ttyUSB0", EACCES);
+  EXPECT_TRUE(contains(text, "/nonexistent/ttyUSB0: permission denied")) << text;
+  EXPECT_TRUE(contains(text, "70-tarvex-ftdi.rules")) << text;
+  EXPECT_TRUE(contains(text, "sudo usermod -aG dialout ")) << text;
+  EXPECT_FALSE(contains(text, "plugdev")) << text;
+}
+
+}  // namespace
+}  // namespace tarvex::serial
