@@ -48,6 +48,11 @@ inline constexpr const char* kPresetPrompt = "Click to select presets for a lapt
 inline constexpr const char* kPresetFileMissing =
     "File [MB connection IT85XX.txt] at the root of the C: drive with the values not found! "
     "Read the instructions.";
+// The same notice where the file is looked for elsewhere: the folder goes between the two.
+inline constexpr const char* kPresetFileMissingIn = "File [MB connection IT85XX.txt] in ";
+inline constexpr const char* kPresetFileMissingEnd =
+    " with the values not found! Read the instructions.";
+inline constexpr const char* kPresetFileAtDriveRoot = "C:\\MB connection IT85XX.txt";
 inline constexpr const char* kNotFoundPrefix = "Not found information on ";
 inline constexpr const char* kWrongPinPrefix = "Неверный номер ножки для ";
 inline constexpr const char* kMessageEnd = " !";

@@ -18,6 +18,8 @@ inline constexpr const char* kCableItems[] = {"18 pin", "20 pin", "24 pin", "25 
 
 // Wiring help.
 inline constexpr const char* kNoBaseFile = "Create base of connections KB90XX !";
+// The line after it: where the base file was looked for.
+inline constexpr const char* kBaseFileLookedFor = "File not found: ";
 inline constexpr const char* kDataFormatError = "Error data format!";
 inline constexpr const char* kCableTooSmall = "Please select big pins FFC!";
 inline constexpr const char* kConnectPrefix = "Please connect GND and: ";
