@@ -81,5 +81,21 @@ TEST(OpenFailureTest, PermissionDeniedGivesTheRuleAndTheGroupToJoin) {
   EXPECT_FALSE(contains(text, "plugdev")) << text;
 }
 
+// The installed rule is what a denied user is sent to: it must give the seat's user the
+// adapter's tty and leave the group alone, so dialout members (other serial tools, remote
+// users told to join dialout) keep their access.
+TEST(OpenFailureTest, TheUdevRuleGivesTheSeatUserThePortAndLeavesItsGroup) {
+  std::ifstream rule(std::string(TARVEX_DIST_DIR) + "/70-tarvex-ftdi.rules");
+  ASSERT_TRUE(rule);
+  bool ttyRule = false;
+  for (std::string line; std::getline(rule, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    EXPECT_FALSE(contains(line, "GROUP=")) << line;
+    EXPECT_FALSE(contains(line, "MODE=")) << line;
+    if (contains(line, "TAG+=\"uaccess\"")) ttyRule = true;
+  }
+  EXPECT_TRUE(ttyRule);
+}
+
 }  // namespace
 }  // namespace tarvex::serial
