@@ -3,6 +3,7 @@
 // it) or closed to them (and how to get access).
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -71,14 +72,39 @@ TEST(OpenFailureTest, BusyPortNamesItsHolderAndTheReasonClearsOnceItOpens) {
   EXPECT_EQ(other->lastOpenError(), "");
 }
 
-// Running as root, the permission check cannot be provoked; the text is what a user
-// without access reads, so it must carry the exact fix.
+// What a user without access reads must carry the exact fix. Run as root, the open is
+// made by a child that drops to the nobody account first.
 TEST(OpenFailureTest, PermissionDeniedGivesTheRuleAndTheGroupToJoin) {
-  const std::string text = openFailureText("/nonexistent/ttyUSB0", EACCES);
-  EXPECT_TRUE(contains(text, "/nonexistent/ttyUSB0: permission denied")) << text;
-  EXPECT_TRUE(contains(text, "70-tarvex-ftdi.rules")) << text;
-  EXPECT_TRUE(contains(text, "sudo usermod -aG dialout ")) << text;
-  EXPECT_FALSE(contains(text, "plugdev")) << text;
+  const auto file = std::filesystem::temp_directory_path() /
+                    ("tarvex_no_access_" + std::to_string(::getpid()));
+  std::ofstream(file) << "x";
+  std::filesystem::permissions(file, std::filesystem::perms::owner_read);
+  auto reasonOfOpen = [&file] {
+    std::unique_ptr<FtDevice> device;
+    auto bus = SerialBus::forPath(file.string());
+    return bus->open(0, &device) == FT_DEVICE_NOT_OPENED ? bus->lastOpenError() : std::string();
+  };
+  auto fits = [&file](const std::string& text) {
+    return contains(text, file.string() + ": permission denied") &&
+           contains(text, "70-tarvex-ftdi.rules") && contains(text, "sudo usermod -aG dialout ") &&
+           !contains(text, "plugdev");
+  };
+  if (::geteuid() != 0) {
+    std::filesystem::permissions(file, std::filesystem::perms::none);
+    const std::string text = reasonOfOpen();
+    EXPECT_TRUE(fits(text)) << text;
+  } else {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      const bool dropped = ::setgid(65534) == 0 && ::setuid(65534) == 0;
+      ::_exit(dropped && fits(reasonOfOpen()) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  std::filesystem::remove(file);
 }
 
 // The installed rule is what a denied user is sent to: it must give the seat's user the
