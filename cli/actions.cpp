@@ -40,10 +40,11 @@ constexpr ActionEntry kActions[] = {
      "Writes FILE into the controller's flash and verifies it by sum and CRC-16. Fails when\n"
      "the flash does not match the file.\n"},
     {"kb90", "wiring", Operation::kKb90Wiring, false, false,
-     opt::kEntry | opt::kCable | opt::kReversed,
-     "kb90 wiring --entry N --cable PINS [--reversed]",
+     opt::kEntry | opt::kCable | opt::kReversed | opt::kList,
+     "kb90 wiring (--entry N --cable PINS [--reversed] | --list)",
      "Tells which cable pins to connect to the adapter's lines A to E for a mainboard of the\n"
-     "KB90xx connection base file. No adapter is needed.\n"
+     "KB90xx connection base file, and names that mainboard. No adapter is needed.\n"
+     "  --list        list the mainboards of the base file: number and name\n"
      "  --entry N     the mainboard: entry N of the base file, counted from 1\n"
      "  --cable PINS  the cable's pin count: 18, 20, 24, 25, 26, 28, 30 or 32\n"
      "  --reversed    pin 1 of the cable is not on pin 1 of the keyboard connector\n"},
@@ -80,9 +81,11 @@ constexpr ActionEntry kActions[] = {
      "  --no-verify   no read-back after the write\n"
      "  --force       write a refused FILE, or over a block that is not blank\n"},
     {"ite", "settings", Operation::kIteSettings, false, true,
-     kAdapter | opt::kPreset | opt::kReversed | opt::kPins,
-     "[--port PATH] ite settings (--preset N [--reversed] | --pins PD0=3,PD1=4,...,KSI5=20)",
-     "Sends the 15 signal-to-pin assignments to the adapter.\n"
+     kAdapter | opt::kPreset | opt::kReversed | opt::kPins | opt::kList,
+     "[--port PATH] ite settings (--preset N [--reversed] | --pins PD0=3,...,KSI5=20 | --list)",
+     "Sends the 15 signal-to-pin assignments to the adapter; a preset's mainboard is named.\n"
+     "  --list        list the mainboards of the ITE connection base file: number and name\n"
+     "                (the adapter is not used)\n"
      "  --preset N    entry N of the ITE connection base file, counted from 1\n"
      "  --reversed    the cable is plugged the other way round (mirrors the preset)\n"
      "  --pins LIST   all 15 assignments: PD0 to PD7, BUSY, STB, AFD, INIT, SLIN, KSI4 and\n"

@@ -10,7 +10,7 @@ constexpr int kShownGauge = 0;
 }  // namespace
 
 TerminalView::TerminalView(const CliEnv& env, int gaugeMaximum)
-    : out_(*env.out), err_(*env.err), progress_(*env.err, env.errIsTerminal, gaugeMaximum) {}
+    : out_(*env.out), err_(*env.err), progress_(*env.err, env.errIsTerminal, gaugeMaximum, env.clock) {}
 
 TerminalView::~TerminalView() { finish(); }
 
