@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/frame/native_files.h"
 #include "cli_bench.h"
 #include "emulator/ite/it85_board.h"
 #include "tools/ite/ite_messages.h"
@@ -85,7 +86,7 @@ TEST_F(CliIteTest, APresetThatCannotBeAppliedSendsNothing) {
   std::filesystem::remove(env_.itePresetsFile);
   EXPECT_EQ(run({"ite", "settings", "--preset", "1"}), kExitFailure);
   EXPECT_NE(err().find(ite_text::kPresetFileMissingIn +
-                       std::filesystem::path(env_.itePresetsFile).parent_path().string() + "/" +
+                       std::filesystem::path(env_.itePresetsFile).parent_path().string() + native::kSeparator +
                        ite_text::kPresetFileMissingEnd),
             std::string::npos)
       << err();

@@ -10,6 +10,7 @@
 
 #include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
+#include "tests/support/test_platform.h"
 
 namespace tarvex::reliability {
 namespace {
@@ -117,15 +118,14 @@ void Bench::arm(const InjectedFault& fault) {
       break;
     case Fault::kBadImage:
       // A folder, a pipe with no writer, or a file that opens but cannot be read (memory
-      // at address 0 is never mapped).
-      if (fault.at % 3 == 0) {
+      // at address 0 is never mapped); a folder where the system has neither of the others.
+      if (fault.at % 3 == 1 && test::makeFifo(scratch("pipe.bin"))) {
+        image_ = scratch("pipe.bin");
+      } else if (fault.at % 3 == 2 && *test::kUnreadableFile) {
+        image_ = test::kUnreadableFile;
+      } else {
         image_ = scratch("folder.bin");
         std::filesystem::create_directories(image_);
-      } else if (fault.at % 3 == 1) {
-        image_ = scratch("pipe.bin");
-        ::mkfifo(image_.c_str(), 0600);
-      } else {
-        image_ = "/proc/self/mem";
       }
       break;
     default:
