@@ -33,12 +33,9 @@ void ComBus::scanLocked() {
   scanned_ = true;
   lastOpenError_.clear();
   if (!fixedPort_.empty()) {
-    ports_.clear();
-    if (comPortExists(fixedPort_)) {
-      ports_.push_back(fixedPort_);
-    } else {
-      lastOpenError_ = openFailureText(fixedPort_, ERROR_FILE_NOT_FOUND);
-    }
+    // Listed as named: not every system lists a port mapped in by hand (Wine's dosdevices
+    // links), and an open of a port that is not there says so itself.
+    ports_ = {fixedPort_};
     return;
   }
   ports_ = findFtdiComPorts();

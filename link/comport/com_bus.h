@@ -13,7 +13,7 @@ namespace tarvex::comport {
 class ComBus final : public FtBus {
  public:
   ComBus() = default;
-  // A bus of exactly one port, listed while the system knows it.
+  // A bus of exactly one port, the one named.
   static std::unique_ptr<ComBus> forPort(std::string portName);
 
   FtStatus createDeviceInfoList(std::uint32_t* count) override;

@@ -67,12 +67,6 @@ std::vector<std::string> findFtdiComPorts() {
   return ports;
 }
 
-bool comPortExists(const std::string& name) {
-  wchar_t target[512];
-  std::string bare = name.rfind("\\\\.\\", 0) == 0 ? name.substr(4) : name;
-  return QueryDosDeviceW(widePath(bare).c_str(), target, 512) != 0;
-}
-
 std::string systemErrorText(unsigned long error) {
   wchar_t* text = nullptr;
   const DWORD length = FormatMessageW(

@@ -9,9 +9,6 @@ namespace tarvex::comport {
 
 std::vector<std::string> findFtdiComPorts();
 
-// Whether the system knows a port of this name ("COM7") at all.
-bool comPortExists(const std::string& name);
-
 // The system's words for an error code, in UTF-8.
 std::string systemErrorText(unsigned long error);
 
