@@ -50,8 +50,23 @@ const char* faultName(Fault fault) {
       return "stray byte";
     case Fault::kTagLineEnd:
       return "tag CR LF";
+    case Fault::kStoredWrong:
+      return "stored wrong";
+    case Fault::kStuckBit:
+      return "stuck bit";
+    case Fault::kPartialErase:
+      return "part erase";
+    case Fault::kNotErased:
+      return "not erased";
+    case Fault::kFlakyRead:
+      return "flaky read";
   }
   return "?";
+}
+
+bool isCellFault(Fault fault) {
+  return fault == Fault::kStoredWrong || fault == Fault::kStuckBit ||
+         fault == Fault::kPartialErase || fault == Fault::kNotErased;
 }
 
 Bench::Bench(const BenchConfig& config, std::vector<std::uint8_t> tag,
@@ -79,7 +94,15 @@ bool Bench::applies(Fault fault) const {
     case Fault::kDiskFull:
     case Fault::kFlushFails:
     case Fault::kBadImage:
+    case Fault::kNotErased:
       return false;
+    case Fault::kStoredWrong:
+      return kind() == OpKind::kWrite;  // an erase programs nothing
+    case Fault::kStuckBit:
+    case Fault::kPartialErase:
+      return kind() == OpKind::kWrite || kind() == OpKind::kErase;
+    case Fault::kFlakyRead:
+      return kind() == OpKind::kRead;
     default:
       return true;
   }
@@ -87,7 +110,6 @@ bool Bench::applies(Fault fault) const {
 
 void Bench::arm(const InjectedFault& fault) {
   fault_ = fault;
-  chipBefore_ = chipMemory();
   switch (fault.kind) {
     case Fault::kNone:
       break;
@@ -128,10 +150,18 @@ void Bench::arm(const InjectedFault& fault) {
         image_ = "/proc/self/mem";
       }
       break;
+    case Fault::kStoredWrong:
+    case Fault::kStuckBit:
+    case Fault::kPartialErase:
+    case Fault::kNotErased:
+      armChip(fault);
+      break;
     default:
       armLine(fault);
       break;
   }
+  // Taken once the fault is in place: a chip left unerased holds its old firmware now.
+  chipBefore_ = chipMemory();
   // A read saves over an earlier dump where it can (not in a missing folder, nor on a disk
   // with no room for one): a failed read must leave it as it was.
   seeded_ = kind() == OpKind::kRead && fault.kind != Fault::kNoFile &&
@@ -146,6 +176,7 @@ std::optional<bool> Bench::chipUnchanged() const {
 }
 
 void Bench::disarm() {
+  if (isCellFault(fault_.kind)) clearChipFaults();
   reported_.reset();
   adapter_->plugIn();
   adapter_->setTag(tag_);
@@ -187,6 +218,16 @@ void Bench::armLine(const InjectedFault& fault) {
       break;
     case Fault::kTagLineEnd:
       plan.tagLineEnd = true;
+      break;
+    case Fault::kFlakyRead:
+      // The first open after arming is damaged a little past the fault's place: bits
+      // flipped, or with an even mask a block shifted by one.
+      plan.flaky = emu::FlakyContact{.open = 0,
+                                     .seed = fault.mask,
+                                     .from = at,
+                                     .span = 32,
+                                     .flips = 3,
+                                     .shiftedBlock = fault.mask % 2 == 0 ? 64u : 0u};
       break;
     default:
       break;
@@ -315,6 +356,32 @@ std::size_t Bench::fileLength(std::size_t size) {
     return pick == 6 ? shorter : shorter / 256 * 256;
   }
   return size + 1 + random() % 4096;
+}
+
+emu::ChipFaults Bench::cellFault(Fault kind, const Bytes& expected) {
+  const auto size = static_cast<std::uint32_t>(expected.size());
+  const std::uint32_t seed = random();
+  switch (kind) {
+    case Fault::kStoredWrong: {
+      std::vector<std::uint32_t> programmed;
+      for (std::uint32_t a = 0; a < size; ++a) {
+        if (expected[a] != 0xFF) programmed.push_back(a);
+      }
+      auto faults = emu::ChipFaults::seededWrongStore(seed, 0, size);
+      if (!programmed.empty()) faults.wrongStores[0].address = programmed[seed % programmed.size()];
+      return faults;
+    }
+    case Fault::kStuckBit: {
+      auto faults = emu::ChipFaults::seededStuckBit(seed, 0, size);
+      emu::StuckBit& stuck = faults.stuckBits[0];
+      stuck.high = (expected[*stuck.address] & stuck.mask) == 0;
+      return faults;
+    }
+    case Fault::kPartialErase:
+      return emu::ChipFaults::seededPartialErase(seed, 0, size);
+    default:
+      return {};
+  }
 }
 
 Bytes Bench::padded(const Bytes& file, std::size_t size) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "emulator/chip_faults.h"
 #include "emulator/emulator_bus.h"
 #include "tests/reliability/disk_full.h"
 #include "tests/reliability/reply_tap.h"
@@ -40,6 +41,12 @@ enum class Fault {
   kBadImage,       // the image to write is a folder, a pipe or a file whose reads fail
   kStrayByte,      // one byte nobody asked for, just before that reply byte
   kTagLineEnd,     // the firmware tag followed by CR LF
+  // Faults of the chip's cells, which only a read after the write or erase can see.
+  kStoredWrong,   // a byte acknowledged, but the cell keeps another
+  kStuckBit,      // a bit of one cell (or of every cell) stuck at 0 or 1
+  kPartialErase,  // an erase leaves a stretch of the chip as it was
+  kNotErased,     // a write over a flash that was not erased first
+  kFlakyRead,     // a poor contact: one open's replies damaged, the next one whole
 };
 
 inline constexpr Fault kAllFaults[] = {
@@ -48,7 +55,18 @@ inline constexpr Fault kAllFaults[] = {
     Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull,      Fault::kFlushFails,
     Fault::kBadImage,  Fault::kStrayByte, Fault::kTagLineEnd};
 
+// The faults a tool can only ride out by reading back what it wrote or by reading twice.
+// The matrix shows their cells beside the others; while kVerifyFaultsEnforced is false a
+// cell that breaks shows "pending" and only a hang or a crash fails the test, and the soak
+// draws them only when asked to (--verify-faults).
+inline constexpr Fault kVerifyFaults[] = {Fault::kStoredWrong, Fault::kStuckBit,
+                                          Fault::kPartialErase, Fault::kNotErased,
+                                          Fault::kFlakyRead};
+inline constexpr bool kVerifyFaultsEnforced = false;
+
 const char* faultName(Fault fault);
+// A fault of the chip's cells, which a read cannot meet (it reads what the cells hold).
+bool isCellFault(Fault fault);
 
 struct InjectedFault {
   Fault kind = Fault::kNone;
@@ -120,6 +138,9 @@ class Bench {
   // Whether the chip still holds what it held when the fault was armed; nothing where the
   // bench cannot see the chip's memory.
   std::optional<bool> chipUnchanged() const;
+  // Whether the backup the tool made before it erased or wrote holds what the chip held
+  // when the fault was armed; nothing where the tool made none or the bench cannot tell.
+  virtual std::optional<bool> backupIntact() const { return std::nullopt; }
 
   // The adapter's byte log over all opens of this run, and whether a link is still open.
   Bytes sent() const;
@@ -157,6 +178,16 @@ class Bench {
   virtual std::size_t diskRoom() const { return 0; }
   // Faults of the adapter line: how the positioned faults map onto the firmware.
   virtual void armLine(const InjectedFault& fault);
+  // Faults of the chip's cells (the kinds in kVerifyFaults but the flaky read), and taking
+  // them away again with the chip as the bench first set it up.
+  virtual void armChip(const InjectedFault&) {}
+  virtual void clearChipFaults() {}
+  // A cell fault of that kind, placed where a write or erase that must leave `expected` on
+  // the chip meets it: a wrong store among the bytes that are not FFh, a stuck bit at the
+  // level the expected byte does not have, an unerased stretch anywhere.
+  emu::ChipFaults cellFault(Fault kind, const Bytes& expected);
+  // The chip as the bench saw it when the fault was armed.
+  const std::optional<Bytes>& chipBefore() const { return chipBefore_; }
 
   // The log is cleared as the window's would be; message boxes shown so far are forgotten.
   void forgetView(test::RecordingView& view);

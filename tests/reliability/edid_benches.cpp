@@ -70,7 +70,9 @@ class EdidReadBench final : public EdidBench {
     eeprom_->setContents(toContents(randomImage(256)));
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
+  bool applies(Fault fault) const override {
+    return fault != Fault::kBadImage && !isCellFault(fault);
+  }
   void run() override {
     view_.answerNextDialog(imagePath());
     reported_ = tool_.read();
@@ -121,6 +123,10 @@ class EdidWriteBench final : public EdidBench {
   std::vector<std::string> successLines() const override { return {msg::kWriteDone}; }
   std::optional<Bytes> chipMemory() const override { return eepromBytes(); }
   void armBadStatus() override { eeprom_->setWriteProtected(true); }
+  void armChip(const InjectedFault& fault) override {
+    eeprom_->setChipFaults(cellFault(fault.kind, expected_));
+  }
+  void clearChipFaults() override { eeprom_->setChipFaults({}); }
 
  private:
   Bytes expected_;

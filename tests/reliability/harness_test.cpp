@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "app/frame/image_file.h"
@@ -98,13 +99,19 @@ TEST(ReplyTapTest, CountsRepliesAndHoldsBackOnlyTheChosenOne) {
 // A bench whose run only tells what it is scripted to tell.
 class ScriptedBench final : public Bench {
  public:
-  ScriptedBench(OpKind kind, bool success, std::optional<bool> intact)
-      : Bench({}, emu::tags::v41(), nullptr), kind_(kind), success_(success), intact_(intact) {}
+  ScriptedBench(OpKind kind, bool success, std::optional<bool> intact,
+                std::optional<bool> backup = std::nullopt)
+      : Bench({}, emu::tags::v41(), nullptr),
+        kind_(kind),
+        success_(success),
+        intact_(intact),
+        backup_(backup) {}
   OpKind kind() const override { return kind_; }
   void run() override {}
   std::vector<std::string> lines() const override { return {success_ ? "done" : "failed"}; }
   void clearView() override {}
   std::optional<bool> dataIntact() const override { return intact_; }
+  std::optional<bool> backupIntact() const override { return backup_; }
 
  protected:
   std::vector<std::string> successLines() const override { return {"done"}; }
@@ -114,6 +121,7 @@ class ScriptedBench final : public Bench {
   OpKind kind_;
   bool success_;
   std::optional<bool> intact_;
+  std::optional<bool> backup_;
 };
 
 SoakVerdict judged(OpKind kind, bool success, std::optional<bool> intact, InjectedFault fault,
@@ -148,6 +156,23 @@ TEST(SoakJudge, ACorruptedReplyTakenAtItsWordIsNotAFalseSuccess) {
   const SoakVerdict v = judged(OpKind::kErase, true, false, {.kind = Fault::kCorrupt, .at = 5});
   EXPECT_TRUE(v.believedCorruption);
   EXPECT_FALSE(v.falseSuccess);
+}
+
+// The faults only a read-back or a second read catch: a success over them is false, and a
+// backup that lost the chip's old content is lost data even when the tool failed rightly.
+TEST(SoakJudge, ABelievedCellFaultIsAFalseSuccessAndABadBackupIsLostData) {
+  EXPECT_TRUE(judged(OpKind::kWrite, true, false, {.kind = Fault::kStoredWrong}).falseSuccess);
+  EXPECT_TRUE(judged(OpKind::kErase, true, false, {.kind = Fault::kPartialErase}).falseSuccess);
+  EXPECT_TRUE(judged(OpKind::kRead, true, false, {.kind = Fault::kFlakyRead}).lostData);
+  EXPECT_FALSE(judged(OpKind::kWrite, false, false, {.kind = Fault::kStuckBit}).lostData);
+
+  ScriptedBench bench(OpKind::kWrite, false, false, false);
+  bench.arm({.kind = Fault::kStoredWrong});
+  EXPECT_TRUE(judge(bench, RunResult{}, 100).lostData);
+  const auto broken =
+      judgeRun(bench, RunResult{}, expectationFor(bench, Fault::kStoredWrong), 1s).broken;
+  EXPECT_NE(std::find(broken.begin(), broken.end(), "the backup does not hold what the chip held"),
+            broken.end());
 }
 
 }  // namespace

@@ -134,7 +134,9 @@ class IteReadBench final : public IteBench {
     board_->setFlash(randomImage(kFlashSize));
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
+  bool applies(Fault fault) const override {
+    return fault != Fault::kBadImage && !isCellFault(fault);
+  }
   void run() override {
     view_.answerNextDialog(imagePath());
     stream(tool_.startRead());
@@ -194,6 +196,10 @@ class IteWriteBench final : public IteBench {
       armBoard({.writeFails = std::make_pair(std::uint8_t{0x27}, std::uint8_t{0x01})});
     }
   }
+  void armChip(const InjectedFault& fault) override {
+    board_->setChipFaults(cellFault(fault.kind, expected_));
+  }
+  void clearChipFaults() override { board_->setChipFaults({}); }
 
  private:
   Bytes expected_;

@@ -73,7 +73,9 @@ class Kb90ReadBench final : public Kb90Bench {
   explicit Kb90ReadBench(const BenchConfig& config)
       : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {}
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
+  bool applies(Fault fault) const override {
+    return fault != Fault::kBadImage && !isCellFault(fault);
+  }
   void run() override { click(true); }
   std::optional<bool> dataIntact() const override { return fileMatches(chip_->flash()); }
 
@@ -113,6 +115,10 @@ class Kb90WriteBench final : public Kb90Bench {
     chip_->setFaults(verified_ ? emu::Kb90Faults{.stuckCell = kStuckCell}
                                : emu::Kb90Faults{.noController = true});
   }
+  void armChip(const InjectedFault& fault) override {
+    chip_->setChipFaults(cellFault(fault.kind, expected_));
+  }
+  void clearChipFaults() override { chip_->setChipFaults({}); }
 
  private:
   bool verified_ = true;

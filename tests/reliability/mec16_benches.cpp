@@ -91,7 +91,9 @@ class Mec16ReadBench final : public Mec16Bench {
     chip_->fillInfo(static_cast<std::uint8_t>(random()));
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
+  bool applies(Fault fault) const override {
+    return fault != Fault::kBadImage && !isCellFault(fault);
+  }
   void run() override {
     view_.answerNextDialog(imagePath());
     stream(tool_.startRead(withInfo_));
@@ -136,7 +138,12 @@ class Mec16EraseBench final : public Mec16Bench {
   }
 
  protected:
+  std::optional<Bytes> chipMemory() const override { return chip_->mainFlash(); }
   void armBadStatus() override { chip_->setStatusBits(emu::mec1609::kStatusBootLock); }
+  void armChip(const InjectedFault& fault) override {
+    chip_->setChipFaults(cellFault(fault.kind, Bytes(kMainSize, 0xFF)));
+  }
+  void clearChipFaults() override { chip_->setChipFaults({}); }
 };
 
 class Mec16WriteBench final : public Mec16Bench {
@@ -150,7 +157,8 @@ class Mec16WriteBench final : public Mec16Bench {
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
-    return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
+    return fault == Fault::kNoFile || fault == Fault::kBadImage || fault == Fault::kNotErased ||
+           Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
@@ -164,6 +172,27 @@ class Mec16WriteBench final : public Mec16Bench {
   // A block in the middle of the file acknowledged with a wrong byte.
   void armBadStatus() override {
     chip_->setFaults({.badAckAtBlock = std::max(1, fileBlocks_ / 2), .ackByte = 'x'});
+  }
+  // The write does not erase: a partial erase is one that came before it, and left a
+  // stretch of the old firmware; not erased, the whole old firmware is still there.
+  void armChip(const InjectedFault& fault) override {
+    if (fault.kind == Fault::kNotErased) {
+      chip_->setMain(randomImage(kMainSize));
+    } else if (fault.kind == Fault::kPartialErase) {
+      const auto stretch = *cellFault(fault.kind, expected_).unerased;
+      Bytes main(kMainSize, 0xFF);
+      const Bytes old = randomImage(stretch.length, true);
+      std::copy(old.begin(), old.end(), main.begin() + stretch.start);
+      chip_->setMain(main);
+    } else {
+      chip_->setChipFaults(cellFault(fault.kind, expected_));
+    }
+  }
+  // The next write starts from an erased flash again, as after the erase a technician
+  // runs before it.
+  void clearChipFaults() override {
+    chip_->setChipFaults({});
+    chip_->fillMain(0xFF);
   }
 
  private:

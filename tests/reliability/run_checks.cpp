@@ -76,6 +76,16 @@ Expect expectationFor(const Bench& bench, Fault fault) {
       // A stream counted only by its bytes cannot place its data after a stray byte: a
       // read must fail. Elsewhere the tool may ride it out, but only with its data right.
       return bench.kind() == OpKind::kRead ? Expect::kFailure : Expect::kEither;
+    // A cell fault or a damaged read the tool cannot see means success is claimed over
+    // data that is not right: it must read back (or read twice) and fail. Where the fault
+    // happens to miss the data (a cell the write never touches, damage past the last
+    // reply), a success is right, and is then judged by its data.
+    case Fault::kStoredWrong:
+    case Fault::kStuckBit:
+    case Fault::kPartialErase:
+    case Fault::kNotErased:
+    case Fault::kFlakyRead:
+      return Expect::kEither;
     default:
       return bench.adapterSucceedsBeforeFile() ? Expect::kSaveFails : Expect::kFailure;
   }
@@ -117,6 +127,9 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
   const Fault fault = bench.fault().kind;
   const bool either = expect == Expect::kEither;
   if (either) expect = claimed ? Expect::kSuccess : Expect::kFailure;
+  // Whatever the verdict, nothing the chip held may be lost: the backup taken before an
+  // erase or a write holds it.
+  if (bench.backupIntact() == false) fail("the backup does not hold what the chip held");
 
   switch (expect) {
     case Expect::kSuccess:
@@ -191,13 +204,14 @@ SoakVerdict judge(const Bench& bench, const RunResult& run, std::uint64_t health
   if (verdict.hang) return verdict;
   // A success returned to the caller counts as told: a command line exits 0 on it.
   verdict.claimedSuccess = bench.claimedSuccess() || bench.reported() == true;
+  verdict.lostData = bench.backupIntact() == false;
   if (!verdict.claimedSuccess) return verdict;
   if (bench.reported() == false) verdict.falseSuccess = true;  // told, but returned failure
 
   const InjectedFault& fault = bench.fault();
   const auto intact = bench.dataIntact();
   if (bench.kind() == OpKind::kRead) {
-    verdict.lostData = intact == false;
+    verdict.lostData = verdict.lostData || intact == false;
   } else if (intact == false) {
     // The file comparison of a read already allows the corrupted byte itself.
     const bool strayInScan = fault.kind == Fault::kStrayByte && bench.kind() == OpKind::kScan;

@@ -6,7 +6,10 @@
 // hangs, crashes, false successes and lost data (a read that told success but whose file is not the
 // chip's memory). Exits non-zero when one of them is not 0.
 //
-//   soak_reliability [--runs N] [--seed S] [--jobs J]
+// The faults only a read-back or a second read can catch (kVerifyFaults) are drawn too when
+// kVerifyFaultsEnforced is set, or with --verify-faults 1.
+//
+//   soak_reliability [--runs N] [--seed S] [--jobs J] [--verify-faults 0|1]
 
 #include <atomic>
 #include <cstdlib>
@@ -29,6 +32,7 @@ struct Options {
   int runs = 1000;
   std::uint64_t seed = 1;
   int jobs = 2;
+  bool verifyFaults = kVerifyFaultsEnforced;
 };
 
 struct Profile {
@@ -59,6 +63,8 @@ bool parse(int argc, char** argv, Options* options) {
       options->seed = std::strtoull(value, nullptr, 10);
     } else if (flag == "--jobs") {
       options->jobs = std::max(1, std::atoi(value));
+    } else if (flag == "--verify-faults") {
+      options->verifyFaults = std::atoi(value) != 0;
     } else {
       return false;
     }
@@ -68,7 +74,7 @@ bool parse(int argc, char** argv, Options* options) {
 
 // A healthy run of every operation: it must succeed, and its replies give the range the
 // positioned faults are drawn from.
-bool profile(std::vector<Profile>* profiles) {
+bool profile(const Options& options, std::vector<Profile>* profiles) {
   bool ok = true;
   for (const Operation& op : operations()) {
     auto bench = op.make({.bound = kBenchBound, .seed = 1});
@@ -82,6 +88,11 @@ bool profile(std::vector<Profile>* profiles) {
     Profile p{.replies = bench->repliedBytes(), .tagLength = bench->tagLength()};
     for (Fault fault : kAllFaults) {
       if (fault != Fault::kNone && bench->applies(fault)) p.faults.push_back(fault);
+    }
+    if (options.verifyFaults) {
+      for (Fault fault : kVerifyFaults) {
+        if (bench->applies(fault)) p.faults.push_back(fault);
+      }
     }
     profiles->push_back(std::move(p));
   }
@@ -177,7 +188,7 @@ void report(std::size_t index, const Planned& p, const Outcome& o) {
 int soak(const Options& options) {
   DiskFull::prepare();
   std::vector<Profile> profiles;
-  const bool healthy = profile(&profiles);
+  const bool healthy = profile(options, &profiles);
   const std::vector<Planned> runs = plan(options, profiles);
   std::cout << "Fault soak: seed " << options.seed << ", " << runs.size() << " operations, plan "
             << std::hex << digest(runs) << std::dec << ", " << options.jobs
@@ -248,7 +259,7 @@ int soak(const Options& options) {
 int main(int argc, char** argv) {
   tarvex::reliability::Options options;
   if (!tarvex::reliability::parse(argc, argv, &options)) {
-    std::cerr << "usage: soak_reliability [--runs N] [--seed S] [--jobs J]\n";
+    std::cerr << "usage: soak_reliability [--runs N] [--seed S] [--jobs J] [--verify-faults 0|1]\n";
     return 2;
   }
   return tarvex::reliability::soak(options);
