@@ -225,7 +225,8 @@ const Session::Damage* Session::damageLocked(const FaultPlan& faults) {
   } else {
     // Distinct places, so no flip undoes another.
     std::set<std::uint64_t> places;
-    const auto flips = std::min<std::uint64_t>(span, static_cast<std::uint64_t>(std::max(0, flaky.flips)));
+    const auto flips =
+        std::min<std::uint64_t>(span, static_cast<std::uint64_t>(std::max(0, flaky.flips)));
     while (places.size() < flips) places.insert(flaky.from + random() % span);
     for (std::uint64_t k : places) {
       damage.flips.emplace_back(k, static_cast<std::uint8_t>(1u << (random() % 8)));
@@ -237,9 +238,9 @@ const Session::Damage* Session::damageLocked(const FaultPlan& faults) {
 
 std::uint8_t Session::damagedLocked(const Damage& damage, std::uint64_t k, std::uint8_t byte) {
   const std::uint8_t sent = byte;
-  if (damage.shiftLength > 0 && k >= damage.shiftFrom && k - damage.shiftFrom < damage.shiftLength) {
-    byte = previousByte_;
-  }
+  const bool shifted =
+      damage.shiftLength > 0 && k >= damage.shiftFrom && k - damage.shiftFrom < damage.shiftLength;
+  if (shifted) byte = previousByte_;
   previousByte_ = sent;
   for (const auto& [place, bits] : damage.flips) {
     if (place == k) byte ^= bits;

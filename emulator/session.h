@@ -24,7 +24,7 @@ class Session final : public FirmwarePort {
  public:
   // `openIndex` counts the opens of the adapter's records, `faultOpen` the opens since its
   // fault plan was set.
-  Session(EmulatedAdapter& adapter, std::size_t openIndex, std::size_t faultOpen = 0);
+  Session(EmulatedAdapter& adapter, std::size_t openIndex, std::size_t faultOpen);
   ~Session() override;
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;

@@ -49,7 +49,8 @@ class Mec16ChipFaultsTest : public testing::Test {
     setRegister(0xFF3904, start);
     for (std::size_t at = 0; at < data.size(); at += 256) {
       ASSERT_EQ(exchange({at == 0 ? std::uint8_t{'W'} : std::uint8_t{'N'}}, 1).size(), 1u);
-      const Bytes block(data.begin() + static_cast<long>(at), data.begin() + static_cast<long>(at) + 256);
+      const auto from = data.begin() + static_cast<long>(at);
+      const Bytes block(from, from + 256);
       ASSERT_EQ(exchange(block, 1), Bytes{'G'});
     }
     exchange({'X'}, 0);
