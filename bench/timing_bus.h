@@ -18,6 +18,7 @@ class TimingBus final : public FtBus {
 
   FtStatus createDeviceInfoList(std::uint32_t* count) override;
   FtStatus open(std::uint32_t index, std::unique_ptr<FtDevice>* device) override;
+  std::string lastOpenError() const override { return inner_.lastOpenError(); }
 
   // Host work per answered reply, in microseconds, since the last clear.
   std::vector<double> workUs() const;

@@ -46,6 +46,7 @@ class FixedDialogs final : public DialogProvider {
   std::optional<std::string> chooseFile(const FileDialogSpec&, QWidget*) override { return file; }
   void showError(const std::string&, QWidget*) override { ++errors; }
   void showMessage(const std::string&, QWidget*) override {}
+  bool askYesNo(const std::string&, QWidget*) override { return false; }
   std::string file;
   int errors = 0;
 };

@@ -15,6 +15,7 @@ constexpr ToolEntry kTools[] = {
 };
 
 constexpr unsigned kAdapter = opt::kPort;
+constexpr unsigned kSafety = opt::kNoVerify | opt::kNoBackup;
 
 constexpr ActionEntry kActions[] = {
     {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter,
@@ -39,10 +40,11 @@ constexpr ActionEntry kActions[] = {
      "Writes FILE into the controller's flash and verifies it by sum and CRC-16. Fails when\n"
      "the flash does not match the file.\n"},
     {"kb90", "wiring", Operation::kKb90Wiring, false, false,
-     opt::kEntry | opt::kCable | opt::kReversed,
-     "kb90 wiring --entry N --cable PINS [--reversed]",
+     opt::kEntry | opt::kCable | opt::kReversed | opt::kList,
+     "kb90 wiring (--entry N --cable PINS [--reversed] | --list)",
      "Tells which cable pins to connect to the adapter's lines A to E for a mainboard of the\n"
-     "KB90xx connection base file. No adapter is needed.\n"
+     "KB90xx connection base file, and names that mainboard. No adapter is needed.\n"
+     "  --list        list the mainboards of the base file: number and name\n"
      "  --entry N     the mainboard: entry N of the base file, counted from 1\n"
      "  --cable PINS  the cable's pin count: 18, 20, 24, 25, 26, 28, 30 or 32\n"
      "  --reversed    pin 1 of the cable is not on pin 1 of the keyboard connector\n"},
@@ -62,18 +64,28 @@ constexpr ActionEntry kActions[] = {
      "Reads the 192 KiB main flash block into FILE; with --info the information block too.\n"
      "Ctrl-C stops the read after the current block (the read then fails).\n"
      "An existing FILE is refused unless --force is given.\n"},
-    {"mec16", "erase", Operation::kMec16Erase, false, true, kAdapter | opt::kInfo,
-     "[--port PATH] mec16 erase [--info]",
+    {"mec16", "erase", Operation::kMec16Erase, false, true, kAdapter | opt::kInfo | kSafety,
+     "[--port PATH] mec16 erase [--info] [--no-backup] [--no-verify]",
      "Erases the main flash block; with --info the information block too. Refused (and\n"
-     "failed) when a protection is set.\n"},
-    {"mec16", "write", Operation::kMec16Write, true, true, kAdapter,
-     "[--port PATH] mec16 write FILE",
-     "Writes FILE into the main flash block (erase it first). Refused when a protection is\n"
-     "set.\n"},
+     "failed) when a protection is set. First the block(s) are read into a new backup file;\n"
+     "afterwards they are read back and must be blank (every byte FFh).\n"
+     "  --no-backup   no backup read before the erase\n"
+     "  --no-verify   no blank check after it\n"},
+    {"mec16", "write", Operation::kMec16Write, true, true, kAdapter | kSafety,
+     "[--port PATH] mec16 write FILE [--no-backup] [--no-verify] [--force]",
+     "Writes FILE into the main flash block. Refused when a protection is set. First the\n"
+     "block is read into a new backup file; a block that is not blank stops the write (erase\n"
+     "it first). Afterwards the block is read back and compared with what was sent.\n"
+     "A FILE that is not 192 KiB, or is blank (all FFh or all 00h), is refused.\n"
+     "  --no-backup   no backup read (the blank check still reads the block, unless --force)\n"
+     "  --no-verify   no read-back after the write\n"
+     "  --force       write a refused FILE, or over a block that is not blank\n"},
     {"ite", "settings", Operation::kIteSettings, false, true,
-     kAdapter | opt::kPreset | opt::kReversed | opt::kPins,
-     "[--port PATH] ite settings (--preset N [--reversed] | --pins PD0=3,PD1=4,...,KSI5=20)",
-     "Sends the 15 signal-to-pin assignments to the adapter.\n"
+     kAdapter | opt::kPreset | opt::kReversed | opt::kPins | opt::kList,
+     "[--port PATH] ite settings (--preset N [--reversed] | --pins PD0=3,...,KSI5=20 | --list)",
+     "Sends the 15 signal-to-pin assignments to the adapter; a preset's mainboard is named.\n"
+     "  --list        list the mainboards of the ITE connection base file: number and name\n"
+     "                (the adapter is not used)\n"
      "  --preset N    entry N of the ITE connection base file, counted from 1\n"
      "  --reversed    the cable is plugged the other way round (mirrors the preset)\n"
      "  --pins LIST   all 15 assignments: PD0 to PD7, BUSY, STB, AFD, INIT, SLIN, KSI4 and\n"
@@ -94,13 +106,18 @@ constexpr const char* kCommonOptions =
     "Common options (they may stand anywhere after the program name):\n"
     "  --port PATH  use the serial device PATH as the only adapter (a pseudo-terminal\n"
     "               included); without it every FTDI adapter of this machine is tried\n"
-    "  --force      overwrite an existing FILE\n"
+    "  --force      overwrite an existing FILE; write an image the checks refuse\n"
     "  --help       show help; after a tool or an action, its own\n";
 
 constexpr const char* kOutputs =
     "The log lines the tool's window would show go to standard output, one per line;\n"
     "progress and message boxes go to standard error.\n"
-    "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n";
+    "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n"
+    "A MEC16 erase or write first reads the chip into a new file of the backups folder,\n"
+    "$XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/backups by default), named\n"
+    "TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten. A read-back failing to match\n"
+    "fails the operation. --no-backup --no-verify --force leaves only the operation's own\n"
+    "bytes on the line.\n";
 
 }  // namespace
 

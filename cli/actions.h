@@ -19,6 +19,9 @@ inline constexpr unsigned kNoSound = 1u << 5;
 inline constexpr unsigned kPreset = 1u << 6;
 inline constexpr unsigned kPins = 1u << 7;
 inline constexpr unsigned kPort = 1u << 8;
+inline constexpr unsigned kNoVerify = 1u << 9;
+inline constexpr unsigned kNoBackup = 1u << 10;
+inline constexpr unsigned kList = 1u << 11;
 }  // namespace opt
 
 struct ToolEntry {

@@ -4,6 +4,7 @@
 // interrupt flag Ctrl-C raises, and the tools' wait bounds (tests shorten them).
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -42,6 +43,10 @@ struct CliEnv {
   // Raised (from a signal handler's thread) when the user asks the run to stop.
   const std::atomic<bool>* interrupted = nullptr;
   ToolBounds bounds;
+  // Where erases and writes keep their backups.
+  std::string backupsFolder;
+  // The clock progress times are taken from; the steady clock when empty.
+  std::function<std::chrono::steady_clock::time_point()> clock;
 };
 
 // Adapters of this machine (FTDI USB-serial ports), or the one device at --port.

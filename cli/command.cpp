@@ -23,6 +23,8 @@ constexpr OptionEntry kOptions[] = {
     {"--cable", true, opt::kCable},     {"--reversed", false, opt::kReversed},
     {"--seconds", true, opt::kSeconds}, {"--no-sound", false, opt::kNoSound},
     {"--preset", true, opt::kPreset},   {"--pins", true, opt::kPins},
+    {"--no-verify", false, opt::kNoVerify}, {"--no-backup", false, opt::kNoBackup},
+    {"--list", false, opt::kList},
 };
 
 const OptionEntry* findOption(std::string_view name) {
@@ -226,15 +228,25 @@ ParsedLine parseCommandLine(const std::vector<std::string>& args) {
   command.info = given.count("--info") > 0;
   command.reversed = given.count("--reversed") > 0;
   command.noSound = given.count("--no-sound") > 0;
+  command.noVerify = given.count("--no-verify") > 0;
+  command.noBackup = given.count("--no-backup") > 0;
 
   if (given.count("--seconds")) {
     command.seconds = seconds(given["--seconds"]);
     if (!command.seconds) return usageError("--seconds takes a number of seconds above 0");
   }
 
+  command.list = given.count("--list") > 0;
+  if (command.list) {
+    for (const char* other : {"--entry", "--cable", "--reversed", "--preset", "--pins"}) {
+      if (given.count(other)) return usageError(std::string("--list goes without ") + other);
+    }
+    return {ParsedLine::Kind::kRun, command, ""};
+  }
+
   if (action->operation == Operation::kKb90Wiring) {
     if (!given.count("--entry") || !given.count("--cable")) {
-      return usageError("kb90 wiring needs --entry N and --cable PINS");
+      return usageError("kb90 wiring needs --entry N and --cable PINS, or --list");
     }
     const auto entry = wholeNumber(given["--entry"]);
     if (!entry || *entry < 1) return usageError("--entry takes an entry number from 1");
@@ -249,7 +261,9 @@ ParsedLine parseCommandLine(const std::vector<std::string>& args) {
   if (action->operation == Operation::kIteSettings) {
     const bool preset = given.count("--preset") > 0;
     const bool pins = given.count("--pins") > 0;
-    if (preset == pins) return usageError("ite settings needs either --preset N or --pins LIST");
+    if (preset == pins) {
+      return usageError("ite settings needs either --preset N or --pins LIST, or --list");
+    }
     if (preset) {
       const auto number = wholeNumber(given["--preset"]);
       if (!number || *number < 1) return usageError("--preset takes an entry number from 1");

@@ -34,7 +34,10 @@ struct Command {
   Operation operation = Operation::kAdapterCheck;
   std::string file;                 // the image file, for the operations that take one
   std::optional<std::string> port;  // --port PATH
-  bool force = false;               // --force: an existing FILE may be overwritten
+  bool force = false;               // --force: an existing FILE may be overwritten; a write
+                                    // goes on past a wrong image or a chip not erased
+  bool noVerify = false;            // --no-verify: no read-back after a write or erase
+  bool noBackup = false;            // --no-backup: no backup before a write or erase
   bool info = false;                // mec16 read / erase: the information block too
   bool reversed = false;            // cable plugged the other way round
   bool noSound = false;             // keyboard scan: no buzzer
@@ -43,6 +46,7 @@ struct Command {
   std::optional<double> seconds;    // keyboard scan: stop after this long
   int preset = 0;                   // ite settings: presets-file entry, from 1 (0: none)
   std::optional<PinAssignments> pins;  // ite settings: all 15 boxes given by --pins
+  bool list = false;                // kb90 wiring / ite settings: list the base file's boards
 };
 
 // What the command line asks for: an operation to run, a help text to print, or a usage

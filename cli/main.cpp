@@ -8,6 +8,7 @@
 #include <pthread.h>
 #include <thread>
 
+#include "app/frame/backup_store.h"
 #include "app/frame/standard_streams.h"
 #include "cli/run_cli.h"
 #include "link/serial/exclusive_ports.h"
@@ -54,5 +55,6 @@ int main(int argc, char** argv) {
   env.err = &std::cerr;
   env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
   env.interrupted = &gInterrupted;
+  env.backupsFolder = tarvex::defaultBackupsFolder();
   return tarvex::cli::runCli(std::vector<std::string>(argv + 1, argv + argc), env);
 }

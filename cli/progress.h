@@ -3,7 +3,13 @@
 // the last line while its phase runs, otherwise a plain line at every whole percent
 // ("reading 42%"). The phase word comes
 // from the gauge colour the tool sets: reading, writing or verifying.
+//
+// Once a count has run for a few seconds, the time it has taken and the time it will
+// still take (from its pace so far) follow the percentage: "writing 42%  1:23 elapsed,
+// about 1:55 left".
 
+#include <chrono>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -14,8 +20,12 @@ namespace tarvex::cli {
 
 class Progress {
  public:
-  Progress(std::ostream& err, bool terminal, int maximum)
-      : err_(err), terminal_(terminal), maximum_(maximum) {}
+  using Clock = std::chrono::steady_clock;
+  using Now = std::function<Clock::time_point()>;
+
+  // now: the clock the times are taken from (tests pass their own); the steady clock when
+  // empty.
+  Progress(std::ostream& err, bool terminal, int maximum, Now now = {});
 
   void setMaximum(int maximum);
   void setProgress(int progress);
@@ -29,6 +39,9 @@ class Progress {
 
  private:
   int percent() const;
+  // The times after the percentage, or "" while the count is young.
+  std::string times() const;
+  void restartCount();
   void draw();
 
   std::ostream& err_;
@@ -36,7 +49,10 @@ class Progress {
   int maximum_;
   int progress_ = 0;
   std::string phase_;
+  Now now_;
+  Clock::time_point countStart_;
   std::optional<int> shownPercent_;  // the last percent written
+  std::string shownTimes_;           // and the times beside it
   bool barActive_ = false;    // a bar belongs to the current phase
   bool barOnScreen_ = false;  // and stands on the terminal's last line
 };

@@ -1,6 +1,7 @@
 // The ITE tool: the settings from a preset or a pin list, the check, read and write.
 
 #include "app/frame/printable.h"
+#include "cli/board_list.h"
 #include "cli/run_cli.h"
 #include "cli/runners.h"
 #include "cli/terminal_view.h"
@@ -49,8 +50,8 @@ bool setPins(const Command& command, const CliEnv& env, IteTool& tool, IteBoxes&
   }
   tool.loadPresets(env.itePresetsFile);
   if (boxes.fileMissing) {
-    view.note(ite_text::kPresetFileMissing);
-    view.note("no ITE connection base file at " + printable(env.itePresetsFile));
+    // The list's only item says where the file was looked for.
+    view.note(boxes.presetItems.empty() ? ite_text::kPresetFileMissing : boxes.presetItems.front());
     return false;
   }
   // Item 0 of the list is its prompt; the presets follow in file order.
@@ -60,10 +61,24 @@ bool setPins(const Command& command, const CliEnv& env, IteTool& tool, IteBoxes&
               std::to_string(command.preset));
     return false;
   }
+  view.note(chosenBoard(command.preset, boxes.presetItems[command.preset]));
   if (!tool.presetSelected(command.preset)) return false;
   if (!command.reversed) return true;
   boxes.setOrientationChecked(false);
   return tool.orientationClicked();
+}
+
+// The presets' mainboards, numbered as --preset takes them; the adapter is not touched.
+int listPresets(const CliEnv& env, IteTool& tool, IteBoxes& boxes, TerminalView& view) {
+  tool.loadPresets(env.itePresetsFile);
+  if (boxes.fileMissing || boxes.presetItems.empty()) {
+    view.note(boxes.presetItems.empty() ? ite_text::kPresetFileMissing : boxes.presetItems.front());
+    return kExitFailure;
+  }
+  // Item 0 of the list is its prompt.
+  const std::vector<std::string> presets(boxes.presetItems.begin() + 1, boxes.presetItems.end());
+  for (const std::string& line : boardListLines(presets)) view.printLine(line);
+  return kExitSuccess;
 }
 
 // The assignments as --pins takes them, so a run from a preset can be repeated without it.
@@ -111,6 +126,7 @@ int runIte(const Command& command, const CliEnv& env) {
 
   switch (command.operation) {
     case Operation::kIteSettings:
+      if (command.list) return listPresets(env, tool, boxes, view);
       if (!setPins(command, env, tool, boxes, view)) return kExitFailure;
       view.note("pins " + pinList(boxes.pins));
       return tool.sendSettings() ? kExitSuccess : kExitFailure;

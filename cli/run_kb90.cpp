@@ -1,6 +1,7 @@
 // The KB90xx tool: read and write with their worker, and the wiring help.
 
 #include "app/frame/printable.h"
+#include "cli/board_list.h"
 #include "cli/run_cli.h"
 #include "cli/runners.h"
 #include "cli/terminal_view.h"
@@ -61,14 +62,18 @@ int runKb90Wiring(const Command& command, const CliEnv& env) {
   kb90::WiringHelp help(answers);
   if (!help.load(env.kb90BaseFile)) {
     view.printLine(answers.result);
-    view.note("no KB90xx connection base file at " + printable(env.kb90BaseFile));
     return kExitFailure;
+  }
+  if (command.list) {
+    for (const std::string& line : boardListLines(answers.boards)) view.printLine(line);
+    return kExitSuccess;
   }
   if (command.entry > static_cast<int>(answers.boards.size())) {
     view.note(printable(env.kb90BaseFile) + " has " + std::to_string(answers.boards.size()) +
               " entries, not " + std::to_string(command.entry));
     return kExitFailure;
   }
+  view.note(chosenBoard(command.entry, answers.boards[command.entry - 1]));
   const kb90::WiringInputs inputs{answers.boards[command.entry - 1],
                                   std::to_string(command.cablePins) + " pin",
                                   !command.reversed};

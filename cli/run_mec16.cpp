@@ -4,6 +4,7 @@
 #include "cli/runners.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
+#include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
 
 namespace tarvex::cli {
@@ -24,11 +25,21 @@ class Mec16Terminal final : public mec16::Mec16View {
     return view_.chooseFile(request);
   }
   void showErrorBox(const std::string& text) override { view_.showErrorBox(text); }
+  bool askYesNo(const std::string& question) override { return view_.askYesNo(question); }
   void setIndicator(mec16::Indicator, Rgb) override {}
 
  private:
   TerminalView& view_;
 };
+
+SafetyOptions safetyOf(const Command& command, const CliEnv& env) {
+  SafetyOptions options;
+  options.verify = !command.noVerify;
+  options.backup = !command.noBackup;
+  options.force = command.force;
+  options.backupsFolder = env.backupsFolder;
+  return options;
+}
 
 }  // namespace
 
@@ -45,15 +56,16 @@ int runMec16(const Command& command, const CliEnv& env) {
       return tool.connectionCheck() ? kExitSuccess : kExitFailure;
     case Operation::kMec16Erase: {
       // The erase cannot be cut short; it runs on the worker so a Ctrl-C meanwhile is told
-      // how long it still takes: the busy poll, its last status and the release.
-      Worker worker;
-      worker.start([&tool, &command] { return tool.erase(command.info); });
-      Supervision supervision;
+      // how long it still takes: the busy poll, its last status and the release. The backup
+      // before it and the blank check after it stop at once.
+      mec16::Mec16SafeOps safe(tool, terminal);
+      PhaseChain chain = safe.erase(safetyOf(command, env), command.info);
       const mec16::Mec16Bounds& b = env.bounds.mec16;
-      supervision.cannotStop = "the chip erase cannot stop part-way; it ends " +
-                               endsWithin(b.chipErase + 2 * b.shortReply) +
-                               " (Ctrl-C again quits at once, leaving the chip half erased)";
-      return supervise(worker, env, view, supervision) ? kExitSuccess : kExitFailure;
+      superviseChain(chain, env, view, [&tool] { tool.exitOrStop(); },
+                     "the chip erase cannot stop part-way; it ends " +
+                         endsWithin(b.chipErase + 2 * b.shortReply) +
+                         " (Ctrl-C again quits at once, leaving the chip half erased)");
+      return safe.succeeded() ? kExitSuccess : kExitFailure;
     }
     case Operation::kMec16Read: {
       if (!tool.startRead(command.info)) return kExitFailure;
@@ -66,10 +78,11 @@ int runMec16(const Command& command, const CliEnv& env) {
     }
     case Operation::kMec16Write: {
       // Only the main block can be written: the window's information box stays off.
-      if (!tool.startWrite(false)) return kExitFailure;
-      Worker worker;
-      worker.start([&tool] { return tool.runWorker(); });
-      return supervise(worker, env, view, {}) ? kExitSuccess : kExitFailure;
+      mec16::Mec16SafeOps safe(tool, terminal);
+      PhaseChain chain = safe.write(safetyOf(command, env), false);
+      superviseChain(chain, env, view, [&tool] { tool.exitOrStop(); },
+                     Supervision::halfDoneNote());
+      return safe.succeeded() ? kExitSuccess : kExitFailure;
     }
     default:
       return kExitFailure;

@@ -10,7 +10,7 @@ constexpr int kShownGauge = 0;
 }  // namespace
 
 TerminalView::TerminalView(const CliEnv& env, int gaugeMaximum)
-    : out_(*env.out), err_(*env.err), progress_(*env.err, env.errIsTerminal, gaugeMaximum) {}
+    : out_(*env.out), err_(*env.err), progress_(*env.err, env.errIsTerminal, gaugeMaximum, env.clock) {}
 
 TerminalView::~TerminalView() { finish(); }
 
@@ -65,6 +65,16 @@ void TerminalView::setGaugeColor(int gauge, Rgb color) {
 std::optional<std::string> TerminalView::chooseFile(const FileDialogSpec&) { return file_; }
 
 void TerminalView::showErrorBox(const std::string& text) { note(text); }
+
+bool TerminalView::askYesNo(const std::string& question) {
+  // Nobody is asked on the command line: --force is the Yes, given before the run starts.
+  std::string flat = question;
+  for (char& c : flat) {
+    if (c == '\n') c = ' ';
+  }
+  note(flat + " -- refused; add --force to go on");
+  return false;
+}
 
 void TerminalView::finish() {
   std::lock_guard lock(mutex_);

@@ -31,6 +31,7 @@ class TerminalView : public ToolView {
   void setStartButtonsEnabled(bool) override {}
   std::optional<std::string> chooseFile(const FileDialogSpec& request) override;
   void showErrorBox(const std::string& text) override;
+  bool askYesNo(const std::string& question) override;
 
   // A line of the command line's own on standard output (a result, a toggled cell).
   void printLine(const std::string& line);

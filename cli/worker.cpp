@@ -63,4 +63,19 @@ bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supe
   return worker.join();
 }
 
+void superviseChain(PhaseChain& chain, const CliEnv& env, TerminalView& view,
+                    const std::function<void()>& stop, const std::string& cannotStop) {
+  runChain(chain, [&](const PhaseStep& step) {
+    Worker worker;
+    worker.start(step.work);
+    Supervision supervision;
+    if (step.stoppable) {
+      supervision.stop = stop;
+    } else {
+      supervision.cannotStop = cannotStop;
+    }
+    return supervise(worker, env, view, supervision);
+  });
+}
+
 }  // namespace tarvex::cli

@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "app/frame/phase_chain.h"
 #include "cli/cli_env.h"
 #include "cli/terminal_view.h"
 
@@ -63,5 +64,12 @@ std::string endsWithin(std::chrono::steady_clock::duration bound);
 // A Ctrl-C calls stop; for an operation without one it says on standard error what goes
 // on to its end (what.cannotStop).
 bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supervision& what);
+
+// Runs an operation of several link sessions to its end: each phase's own part on the
+// calling thread, its work on a worker under supervision. A Ctrl-C stops stoppable work
+// through `stop` (a stopped backup or read-back fails, which ends the chain); other work
+// is described by `cannotStop` and goes on.
+void superviseChain(PhaseChain& chain, const CliEnv& env, TerminalView& view,
+                    const std::function<void()>& stop, const std::string& cannotStop);
 
 }  // namespace tarvex::cli

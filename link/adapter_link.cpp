@@ -65,6 +65,11 @@ Handshake checkIteText(LinkState& link, LogSink& log) {
   return text.find("ITE") != std::string::npos ? Handshake::kMatch : Handshake::kMismatch;
 }
 
+// The bus's reason (path and system error) as a line after the documented one, if it has one.
+void logReason(LogSink& log, const std::string& reason) {
+  if (!reason.empty()) log.logLine(reason);
+}
+
 }  // namespace
 
 int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSink& log) {
@@ -72,20 +77,27 @@ int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSi
   link.deviceCount = 0;
   if (bus.createDeviceInfoList(&link.deviceCount) != FT_OK) {
     log.logLine(link_text::kNoList);
+    logReason(log, bus.lastOpenError());
     return kNoAdapter;
   }
   if (link.deviceCount == 0) {
     log.logLine(link_text::kNoPorts);
+    logReason(log, bus.lastOpenError());
     return kNoAdapter;
   }
   log.logLine(link_text::kPortCount + std::to_string(link.deviceCount));
 
   const bool ite = params.tagCheck == TagCheck::kTextWithIte;
   const std::uint32_t wanted = ite ? kIteTagMaxBytes : kTagBytes;
+  // Why the latest port that could not be opened failed, told once nobody answered.
+  std::string openFailure;
   while (link.deviceCount > 0) {
     const std::uint32_t index = --link.deviceCount;
     std::unique_ptr<FtDevice> dev;
-    if (bus.open(index, &dev) != FT_OK || !dev) continue;
+    if (bus.open(index, &dev) != FT_OK || !dev) {
+      openFailure = bus.lastOpenError();
+      continue;
+    }
     configure(*dev, params, index, log);
 
     link.buffer[0] = cmd::kFirmwareTag;
@@ -112,6 +124,7 @@ int OpenAdapterLink(FtBus& bus, const LinkParams& params, LinkState& link, LogSi
     return kLinkReady;
   }
   log.logLine(params.notFoundLine);
+  logReason(log, openFailure);
   return kNoAdapter;
 }
 

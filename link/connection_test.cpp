@@ -23,6 +23,12 @@ std::uint32_t ms(std::chrono::milliseconds d) {
   return static_cast<std::uint32_t>(d.count());
 }
 
+// The bus's reason for the failure just logged (the path and what the system said), as a
+// line of its own after the documented one; nothing when the bus cannot tell.
+void logReason(LogSink& log, const FtBus& bus) {
+  if (const std::string reason = bus.lastOpenError(); !reason.empty()) log.logLine(reason);
+}
+
 void logStatus(LogSink& log, const char* call, FtStatus status) {
   log.logLine(std::string(call) + (status == FT_OK ? text::kOk : text::kNotOk));
 }
@@ -91,10 +97,12 @@ bool runConnectionTest(FtBus& bus, LogSink& log) {
   std::uint32_t count = 0;
   if (bus.createDeviceInfoList(&count) != FT_OK) {
     log.logLine(text::kNoList);
+    logReason(log, bus);
     return false;
   }
   if (count == 0) {
     log.logLine(text::kNoPorts);
+    logReason(log, bus);
     return false;
   }
   log.logLine(text::kPortCount + std::to_string(count));
@@ -105,6 +113,7 @@ bool runConnectionTest(FtBus& bus, LogSink& log) {
     if (bus.open(index, &dev) != FT_OK || !dev) {
       // The position counts from 1 here, unlike the index of an opened port.
       log.logLine(text::kOpenFailed + std::to_string(n));
+      logReason(log, bus);
       continue;
     }
     const Outcome outcome = testDevice(*dev, index, log);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "link/ft_types.h"
 
@@ -57,6 +58,11 @@ class FtBus {
   virtual FtStatus createDeviceInfoList(std::uint32_t* count) = 0;
   // A device stays busy for further opens until its FtDevice is closed.
   virtual FtStatus open(std::uint32_t index, std::unique_ptr<FtDevice>* device) = 0;
+
+  // Beside the status codes, which stay as the vendor library has them: why the latest
+  // list or open found no usable device, in words for the user (the path and the
+  // system's reason), or empty when the backend cannot tell.
+  virtual std::string lastOpenError() const { return {}; }
 };
 
 }  // namespace tarvex

@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/frame/image_file.h"
+#include "app/frame/image_sink.h"
 
 namespace tarvex {
 
@@ -30,7 +31,7 @@ struct StorageFault {
 void setStorageFault(const std::string& target, const StorageFault& fault);
 void clearStorageFault(const std::string& target);
 
-class StagedImage {
+class StagedImage final : public ImageSink {
  public:
   // Where the bytes of an image that is not whole were kept.
   struct Kept {
@@ -40,7 +41,7 @@ class StagedImage {
 
   StagedImage() = default;
   // An image still open is abandoned (and kept as for abandon()).
-  ~StagedImage();
+  ~StagedImage() override;
   StagedImage(const StagedImage&) = delete;
   StagedImage& operator=(const StagedImage&) = delete;
 
@@ -49,10 +50,10 @@ class StagedImage {
   bool begin(const std::string& target);
   bool isOpen() const { return active_; }
   // All of count bytes, or false.
-  bool write(const std::uint8_t* bytes, std::size_t count);
+  bool write(const std::uint8_t* bytes, std::size_t count) override;
   // Flushes the image and puts it under the target's name. On false nothing is under that
   // name that was not there before, and the image stays open for abandon().
-  bool commit();
+  bool commit() override;
   // Ends an image that is not whole: its bytes kept beside the target as "<name>.partial"
   // (or "<name>.partial.2" and on, never replacing an earlier one), or nothing when no byte
   // was written.

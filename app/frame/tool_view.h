@@ -53,6 +53,12 @@ class ToolView : public LogSink {
   virtual std::optional<std::string> chooseFile(const FileDialogSpec& request) = 0;
   // An error message box with an OK button (user-interface thread only).
   virtual void showErrorBox(const std::string& text) = 0;
+  // A question with Yes and No buttons (user-interface thread only); true for Yes. A view
+  // that cannot ask answers No, so nothing risky goes on unasked.
+  virtual bool askYesNo(const std::string& question) {
+    (void)question;
+    return false;
+  }
 };
 
 }  // namespace tarvex

@@ -1,11 +1,12 @@
 #pragma once
 // What every tool window is handed at creation: the device bus its operations open the
 // adapter on, the dialogs and message boxes, the way back to the main window, and where the
-// two connection base files live.
+// two connection base files live, and the backups folder.
 
 #include <functional>
 #include <string>
 
+#include "app/frame/backup_store.h"
 #include "app/qt_frame/dialog_provider.h"
 #include "link/ft_device.h"
 
@@ -17,6 +18,8 @@ struct AppContext {
   std::function<void()> showMainWindow;
   std::string kb90BaseFilePath;
   std::string itePresetsFilePath;
+  // Where erases and writes keep their backups.
+  std::string backupsFolder = defaultBackupsFolder();
 };
 
 }  // namespace tarvex

@@ -20,6 +20,8 @@ class DialogProvider {
   virtual void showError(const std::string& text, QWidget* parent) = 0;
   // A plain message box with an OK button.
   virtual void showMessage(const std::string& text, QWidget* parent) = 0;
+  // A question with Yes and No buttons; true for Yes. No is the default button.
+  virtual bool askYesNo(const std::string& text, QWidget* parent) = 0;
 };
 
 // "Text (*.bin)|*.bin|Другие|*.*" (description and pattern pairs) in Qt's

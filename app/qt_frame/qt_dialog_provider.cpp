@@ -27,6 +27,12 @@ void QtDialogProvider::showError(const std::string& text, QWidget* parent) {
   QMessageBox::critical(parent, kApplicationTitle, QString::fromStdString(text), QMessageBox::Ok);
 }
 
+bool QtDialogProvider::askYesNo(const std::string& text, QWidget* parent) {
+  return QMessageBox::question(parent, kApplicationTitle, QString::fromStdString(text),
+                               QMessageBox::Yes | QMessageBox::No,
+                               QMessageBox::No) == QMessageBox::Yes;
+}
+
 void QtDialogProvider::showMessage(const std::string& text, QWidget* parent) {
   QMessageBox::information(parent, kApplicationTitle, QString::fromStdString(text),
                            QMessageBox::Ok);

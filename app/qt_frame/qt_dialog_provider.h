@@ -13,6 +13,7 @@ class QtDialogProvider final : public DialogProvider {
   std::optional<std::string> chooseFile(const FileDialogSpec& request, QWidget* parent) override;
   void showError(const std::string& text, QWidget* parent) override;
   void showMessage(const std::string& text, QWidget* parent) override;
+  bool askYesNo(const std::string& text, QWidget* parent) override;
 };
 
 }  // namespace tarvex

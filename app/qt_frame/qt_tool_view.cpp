@@ -76,6 +76,12 @@ void QtToolView::showErrorBox(const std::string& text) {
   handOver_.callAndWait([this, &text] { context_.dialogs.showError(text, this); });
 }
 
+bool QtToolView::askYesNo(const std::string& question) {
+  bool yes = false;
+  handOver_.callAndWait([this, &question, &yes] { yes = context_.dialogs.askYesNo(question, this); });
+  return yes;
+}
+
 GaugeWidget* QtToolView::gauge(int index) const {
   if (index < 0 || index >= static_cast<int>(gauges_.size())) return nullptr;
   return gauges_[static_cast<std::size_t>(index)];

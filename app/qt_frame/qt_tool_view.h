@@ -35,6 +35,7 @@ class QtToolView : public QWidget, public ToolView {
   // Shown on the user-interface thread; a worker calling it waits for the answer.
   std::optional<std::string> chooseFile(const FileDialogSpec& request) override;
   void showErrorBox(const std::string& text) override;
+  bool askYesNo(const std::string& question) override;
 
   LogMemo* logMemo() const { return log_; }
   GaugeWidget* gauge(int index) const;

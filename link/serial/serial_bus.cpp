@@ -2,6 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+
+#include "app/frame/printable.h"
+#include "link/serial/open_failure.h"
 #include "link/serial/serial_device.h"
 
 namespace tarvex::serial {
@@ -34,10 +38,21 @@ FtStatus SerialBus::scanLocked() {
     struct stat info {};
     if (stat(fixedPath_.c_str(), &info) == 0) {
       ports_.push_back({fixedPath_, fixedPath_, sysfsDirOf(fixedPath_)});
+      lastOpenError_.clear();
+    } else {
+      lastOpenError_ = openFailureText(fixedPath_, errno);
     }
     return FT_OK;
   }
-  return findFtdiPorts(sysfsRoot_, devRoot_, &ports_) ? FT_OK : FT_OTHER_ERROR;
+  if (!findFtdiPorts(sysfsRoot_, devRoot_, &ports_)) {
+    lastOpenError_ = printable(sysfsRoot_) + "/bus/usb-serial/devices cannot be read.";
+    return FT_OTHER_ERROR;
+  }
+  lastOpenError_.clear();
+  if (ports_.empty()) {
+    lastOpenError_ = "No FTDI USB-serial port (driver ftdi_sio) is attached to this machine.";
+  }
+  return FT_OK;
 }
 
 FtStatus SerialBus::createDeviceInfoList(std::uint32_t* count) {
@@ -58,7 +73,16 @@ FtStatus SerialBus::open(std::uint32_t index, std::unique_ptr<FtDevice>* device)
     if (index >= ports_.size()) return FT_DEVICE_NOT_FOUND;
     port = ports_[index];
   }
-  return SerialDevice::open(port, device);
+  int failure = 0;
+  const FtStatus status = SerialDevice::open(port, device, &failure);
+  std::lock_guard lock(mutex_);
+  lastOpenError_ = status == FT_OK ? std::string() : openFailureText(port.devicePath, failure);
+  return status;
+}
+
+std::string SerialBus::lastOpenError() const {
+  std::lock_guard lock(mutex_);
+  return lastOpenError_;
 }
 
 }  // namespace tarvex::serial

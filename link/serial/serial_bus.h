@@ -25,6 +25,9 @@ class SerialBus final : public tarvex::FtBus {
   // Scans afresh; open() uses the list of the latest scan, as indices refer to it.
   FtStatus createDeviceInfoList(std::uint32_t* count) override;
   FtStatus open(std::uint32_t index, std::unique_ptr<FtDevice>* device) override;
+  // The path and reason of the latest failure: a --port path that is not there, a port
+  // that could not be opened (no access, busy, gone). Cleared by a scan or open that works.
+  std::string lastOpenError() const override;
 
  private:
   FtStatus scanLocked();
@@ -33,9 +36,10 @@ class SerialBus final : public tarvex::FtBus {
   const std::string devRoot_;
   std::string fixedPath_;  // set for a bus made by forPath()
 
-  std::mutex mutex_;
+  mutable std::mutex mutex_;
   bool scanned_ = false;
   std::vector<PortInfo> ports_;
+  std::string lastOpenError_;
 };
 
 }  // namespace tarvex::serial

@@ -15,6 +15,7 @@
 #include "link/serial/fd_wait.h"
 #include "link/serial/latency.h"
 #include "link/serial/out_queue.h"
+#include "link/serial/open_failure.h"
 #include "link/serial/tty_config.h"
 #include "link/wait_bounds.h"
 
@@ -30,26 +31,33 @@ bool retry(int error) {
 
 }  // namespace
 
-FtStatus SerialDevice::open(const PortInfo& port, std::unique_ptr<FtDevice>* device) {
+FtStatus SerialDevice::open(const PortInfo& port, std::unique_ptr<FtDevice>* device,
+                           int* failure) {
+  int ignored = 0;
+  int& why = failure ? *failure : ignored;
+  why = 0;
   const int fd = ::open(port.devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
+    why = errno;
     return (errno == ENOENT || errno == ENODEV || errno == ENXIO) ? FT_DEVICE_NOT_FOUND
                                                                   : FT_DEVICE_NOT_OPENED;
   }
-  auto refuse = [fd](FtStatus status) {
+  auto refuse = [fd, &why](int error) {
+    why = error;
     ::close(fd);
-    return status;
+    return FT_DEVICE_NOT_OPENED;
   };
-  if (!isatty(fd)) return refuse(FT_DEVICE_NOT_OPENED);
+  if (!isatty(fd)) return refuse(kNotATerminal);
   // The lock first: TIOCEXCL is a flag on the tty itself, and a loser of the race must not
   // touch the holder's tty.
-  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(FT_DEVICE_NOT_OPENED);
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) return refuse(errno);
   // Noted before the flag is set, so a forced end finds it whenever it is set.
-  if (!holdExclusivePort(fd)) return refuse(FT_DEVICE_NOT_OPENED);
+  if (!holdExclusivePort(fd)) return refuse(EMFILE);
   if (ioctl(fd, TIOCEXCL) != 0 || configureRawLine(fd) != FT_OK) {
+    const int error = errno;
     ioctl(fd, TIOCNXCL);
     forgetExclusivePort(fd);
-    return refuse(FT_DEVICE_NOT_OPENED);
+    return refuse(error);
   }
   // Whatever a previous user left in the queues is not an answer to anything of ours.
   tcflush(fd, TCIOFLUSH);

@@ -28,8 +28,10 @@ namespace tarvex::serial {
 class SerialDevice final : public FtDevice {
  public:
   // FT_DEVICE_NOT_FOUND when the node does not exist; FT_DEVICE_NOT_OPENED when it is held
-  // by someone else, is not a tty, or refuses the line settings.
-  static FtStatus open(const PortInfo& port, std::unique_ptr<FtDevice>* device);
+  // by someone else, is not a tty, or refuses the line settings. On failure *failure (when
+  // given) gets the errno of the step that failed, or kNotATerminal (open_failure.h).
+  static FtStatus open(const PortInfo& port, std::unique_ptr<FtDevice>* device,
+                       int* failure = nullptr);
 
   ~SerialDevice() override;
   SerialDevice(const SerialDevice&) = delete;

@@ -66,7 +66,25 @@ TEST_F(CliBinaryTest, ChecksTheAdapterOnThePortItIsGiven) {
   EXPECT_EQ(lines.back(), "Порт переконфигурирован. Закрыли порт и вышли.");
 
   EXPECT_EQ(run({"--port", path("no-such-tty"), "adapter", "check"}), 1);
-  EXPECT_EQ(child_->out(), "VCOM порты не найдены!\n");
+  EXPECT_EQ(child_->out(), "VCOM порты не найдены!\n" + path("no-such-tty") +
+                               ": no such device (is the adapter plugged in?)\n");
+  EXPECT_EQ(run({"--port", path("no-such-tty"), "kb90", "read", path("dump.bin")}), 1);
+  EXPECT_EQ(splitLines(child_->out()),
+            (Lines{"VCOM port is not found on the machine!",
+                   path("no-such-tty") + ": no such device (is the adapter plugged in?)"}));
+
+  // A port another program holds: the documented line, then who holds it.
+  std::unique_ptr<FtDevice> held;
+  ASSERT_EQ(serial::SerialBus::forPath(server_.slavePath())->open(0, &held), FT_OK);
+  EXPECT_EQ(run({"--port", server_.slavePath(), "adapter", "check"}), 1);
+  const Lines busy = splitLines(child_->out());
+  ASSERT_EQ(busy.size(), 4u) << child_->out();
+  EXPECT_EQ(busy[1], "Ошибка открытия порта (!= FT_OK) 1");
+  EXPECT_EQ(busy[2].rfind(server_.slavePath() + ": the port is busy, held by tests_cli (PID " +
+                              std::to_string(::getpid()) + ")",
+                          0),
+            0u)
+      << busy[2];
 }
 
 TEST_F(CliBinaryTest, ReadsAFlashAndRefusesToOverwriteIt) {

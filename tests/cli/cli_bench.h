@@ -34,6 +34,7 @@ class BorrowedBus final : public FtBus {
   FtStatus open(std::uint32_t index, std::unique_ptr<FtDevice>* device) override {
     return bus_.open(index, device);
   }
+  std::string lastOpenError() const override { return bus_.lastOpenError(); }
 
  private:
   FtBus& bus_;
@@ -109,6 +110,9 @@ class CliBench : public testing::Test {
     env_.err = &err_;
     env_.interrupted = &interrupted_;
     env_.bounds = shortBounds();
+    env_.backupsFolder = (dir_ / "backups").string();
+    // Progress lines stay plain percentages however slowly a loaded machine runs a test.
+    env_.clock = [] { return std::chrono::steady_clock::time_point{}; };
   }
   void TearDown() override { std::filesystem::remove_all(dir_); }
 

@@ -23,11 +23,18 @@ class CliInterruptTest : public CliBench {
 TEST_F(CliInterruptTest, WaitsThatCannotStopSayWhatGoesOnAndWhenItEnds) {
   interrupted_ = true;
 
-  // A MEC16 erase whose chip stays busy runs to its bound.
+  // A MEC16 erase: the backup read before it stops at once, and nothing is erased.
   auto mec = std::make_shared<emu::Mec1609>();
+  mec->fillMain(0x42);
   mec->setEraseBusyPolls(1'000'000'000);
   bus_.attach(emu::tags::v42())->addHandler(mec);
   EXPECT_EQ(run({"mec16", "erase"}), kExitFailure);
+  EXPECT_TRUE(outHas(mec16::text::kUserStop));
+  EXPECT_FALSE(outHas(mec16::text::kEraseSent));
+  EXPECT_EQ(mec->mainFlash(), Bytes(192 * 1024, 0x42));
+
+  // Without a backup, the erase whose chip stays busy runs to its bound.
+  EXPECT_EQ(run({"mec16", "erase", "--no-backup"}), kExitFailure);
   EXPECT_TRUE(outHas(mec16::text::kEraseNeverEnded));
   const auto& m = env_.bounds.mec16;
   EXPECT_TRUE(errHas("chip erase cannot stop part-way; it ends " +

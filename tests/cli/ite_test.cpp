@@ -65,6 +65,18 @@ TEST_F(CliIteTest, SettingsFromAPinList) {
   EXPECT_EQ(board_->assignments(), expected);
 }
 
+TEST_F(CliIteTest, ListShowsThePresetsWithoutTheAdapterAndARunNamesItsBoard) {
+  EXPECT_EQ(run({"ite", "settings", "--list"}), kExitSuccess) << err();
+  EXPECT_EQ(outLines(), (Lines{"1  Board one", "2  Board two"}));
+  EXPECT_EQ(adapter_->openCount(), 0u);
+  EXPECT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
+  EXPECT_NE(err().find("mainboard 1: Board one\n"), std::string::npos) << err();
+  EXPECT_EQ(run({"ite", "settings", "--list", "--preset", "1"}), kExitUsage);
+  std::filesystem::remove(env_.itePresetsFile);
+  EXPECT_EQ(run({"ite", "settings", "--list"}), kExitFailure);
+  EXPECT_TRUE(outLines().empty());
+}
+
 TEST_F(CliIteTest, APresetThatCannotBeAppliedSendsNothing) {
   EXPECT_EQ(run({"ite", "settings", "--preset", "2"}), kExitFailure);
   EXPECT_TRUE(outHas("Not found information on PD2 !"));
@@ -72,7 +84,11 @@ TEST_F(CliIteTest, APresetThatCannotBeAppliedSendsNothing) {
   EXPECT_NE(err().find("has 2 presets"), std::string::npos);
   std::filesystem::remove(env_.itePresetsFile);
   EXPECT_EQ(run({"ite", "settings", "--preset", "1"}), kExitFailure);
-  EXPECT_NE(err().find(ite_text::kPresetFileMissing), std::string::npos);
+  EXPECT_NE(err().find(ite_text::kPresetFileMissingIn +
+                       std::filesystem::path(env_.itePresetsFile).parent_path().string() + "/" +
+                       ite_text::kPresetFileMissingEnd),
+            std::string::npos)
+      << err();
   EXPECT_EQ(adapter_->openCount(), 0u);
 }
 

@@ -94,6 +94,28 @@ TEST_F(CliWiringTest, AnswersForAnEntryAndACable) {
   EXPECT_EQ(busesOpened_, 0);
 }
 
+TEST_F(CliWiringTest, ListNumbersTheBoardsAndARunNamesItsBoard) {
+  EXPECT_EQ(run({"kb90", "wiring", "--list"}), kExitSuccess) << err();
+  EXPECT_EQ(outLines(), (Lines{"1  Board A", "2  Board B", "3  Board C"}));
+  EXPECT_EQ(run({"kb90", "wiring", "--entry", "2", "--cable", "24"}), kExitFailure);
+  EXPECT_NE(err().find("mainboard 2: Board B\n"), std::string::npos) << err();
+  EXPECT_EQ(run({"kb90", "wiring", "--list", "--entry", "2"}), kExitUsage);
+
+  // Ten entries align their numbers; a name cannot steer the terminal, and an entry
+  // without a name still has its number.
+  std::string file = "\x1b[2JWiped KSO3=1\n\nKSO3=5 KSI4=1\n";
+  for (int i = 4; i <= 10; ++i) file += "Board " + std::to_string(i) + "\tKSO3=2\n";
+  writeText(env_.kb90BaseFile, file);
+  EXPECT_EQ(run({"kb90", "wiring", "--list"}), kExitSuccess) << err();
+  const Lines lines = outLines();
+  ASSERT_EQ(lines.size(), 10u);
+  EXPECT_EQ(lines[0], " 1  \\x1B[2JWiped");
+  EXPECT_EQ(lines[1], " 2  (no name)");
+  EXPECT_EQ(lines[2], " 3  (no name)");
+  EXPECT_EQ(lines[9], "10  Board 10");
+  EXPECT_EQ(busesOpened_, 0);
+}
+
 TEST_F(CliWiringTest, AnEntryWithoutAnAnswerFails) {
   EXPECT_EQ(run({"kb90", "wiring", "--entry", "2", "--cable", "24"}), kExitFailure);
   EXPECT_EQ(outLines(), Lines{"Please select big pins FFC!"});
@@ -104,7 +126,8 @@ TEST_F(CliWiringTest, AnEntryWithoutAnAnswerFails) {
 
   std::filesystem::remove(env_.kb90BaseFile);
   EXPECT_EQ(run({"kb90", "wiring", "--entry", "1", "--cable", "24"}), kExitFailure);
-  EXPECT_EQ(outLines(), Lines{"Create base of connections KB90XX !"});
+  EXPECT_EQ(outLines(), (Lines{"Create base of connections KB90XX !",
+                               "File not found: " + env_.kb90BaseFile}));
 }
 
 }  // namespace

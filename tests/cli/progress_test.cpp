@@ -65,5 +65,55 @@ TEST(CliProgress, TerminalBarMakesWayForLogLinesAndGoesAtTheEnd) {
   EXPECT_EQ(err.str(), "");
 }
 
+// A clock the test moves by hand.
+struct ManualClock {
+  Progress::Clock::time_point now{};
+  Progress::Now reader() {
+    return [this] { return now; };
+  }
+};
+
+TEST(CliProgress, TimesFollowTheCountOnceItRunsAFewSeconds) {
+  using std::chrono::seconds;
+  ManualClock clock;
+  std::ostringstream err;
+  Progress progress(err, false, 1000, clock.reader());
+  progress.setColor(colors::kRed);
+  progress.setProgress(0);
+  clock.now += seconds(1);
+  progress.setProgress(10);  // a short count shows the percentage alone
+  clock.now += seconds(9);
+  progress.setProgress(100);  // 10 s for 10 %: 90 s to go
+  progress.setProgress(101);  // the same percent: no new line
+  clock.now += seconds(3590);
+  progress.setProgress(500);
+  clock.now += seconds(3600);
+  progress.setProgress(1000);
+  // The next phase counts its own time from its start.
+  progress.setColor(colors::kYellow);
+  clock.now += seconds(1);
+  progress.setProgress(500);
+  EXPECT_EQ(err.str(),
+            "writing 1%\n"
+            "writing 10%  0:10 elapsed, about 1:30 left\n"
+            "writing 50%  1:00:00 elapsed, about 1:00:00 left\n"
+            "writing 100%  2:00:00 elapsed\n"
+            "verifying 50%\n");
+
+  // On a terminal the bar keeps the clock going while a percent lasts.
+  std::ostringstream bar;
+  Progress terminal(bar, true, 100, clock.reader());
+  terminal.setColor(colors::kLime);
+  terminal.setProgress(0);
+  clock.now += seconds(4);
+  terminal.setProgress(40);
+  bar.str("");
+  clock.now += seconds(2);
+  terminal.setProgress(40);
+  EXPECT_EQ(bar.str(),
+            "\r[################........................]  40% reading  0:06 elapsed, about 0:09 left"
+            "\x1b[K");
+}
+
 }  // namespace
 }  // namespace tarvex::cli

@@ -43,8 +43,16 @@ TEST(PresetEntries, Windows1251LinesAreShownAsUtf8AndUtf8LinesStayAsTheyAre) {
 TEST(PresetList, MissingFileGivesOnlyTheNoticeAndAFileGivesThePromptFirst) {
   const auto missing = loadPresetList("/nonexistent/dir/MB connection IT85XX.txt");
   EXPECT_TRUE(missing.fileMissing);
-  EXPECT_EQ(missing.items, Lines{"File [MB connection IT85XX.txt] at the root of the C: drive "
+  EXPECT_EQ(missing.items, Lines{"File [MB connection IT85XX.txt] in /nonexistent/dir/ "
                                  "with the values not found! Read the instructions."});
+  // The root of the C: drive is named only where the file is looked for there, and a
+  // folder name cannot break the item into lines.
+  EXPECT_EQ(loadPresetList("C:\\MB connection IT85XX.txt").items,
+            Lines{"File [MB connection IT85XX.txt] at the root of the C: drive "
+                  "with the values not found! Read the instructions."});
+  EXPECT_EQ(loadPresetList("/tmp/a\nb/MB connection IT85XX.txt").items,
+            Lines{"File [MB connection IT85XX.txt] in /tmp/a\\nb/ "
+                  "with the values not found! Read the instructions."});
 
   const auto path = std::filesystem::temp_directory_path() / "tarvex_ite_presets_list.txt";
   std::ofstream(path, std::ios::binary) << "A PD0=1\r\nB PD0=2\r\nC";

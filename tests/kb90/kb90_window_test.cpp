@@ -67,7 +67,8 @@ class Kb90Window : public Kb90Fixture {
 
 TEST_F(Kb90Window, MissingBaseFileLeavesTheHelpDisabled) {
   open(path("absent.txt"));
-  EXPECT_EQ(label(), QString::fromUtf8(text::kNoBaseFile));
+  EXPECT_EQ(label(), QString::fromUtf8(text::kNoBaseFile) + "\nFile not found: " +
+                        QString::fromStdString(path("absent.txt")));
   EXPECT_FALSE(window_->ComboBox_KB901X->isEnabled());
   EXPECT_FALSE(window_->ComboBox_KB901X_FFC->isEnabled());
   EXPECT_FALSE(window_->CheckBox_KB901X->isEnabled());

@@ -137,8 +137,9 @@ class Kb90WiringHelp : public testing::Test {
 };
 
 TEST_F(Kb90WiringHelp, MissingBaseFileLeavesTheChoicesDisabled) {
-  EXPECT_FALSE(help_.load((dir_ / "absent.txt").string()));
-  EXPECT_EQ(view_.result, text::kNoBaseFile);
+  EXPECT_FALSE(help_.load((dir_ / "absent\tname.txt").string()));
+  EXPECT_EQ(view_.result, std::string(text::kNoBaseFile) + "\nFile not found: " +
+                              (dir_ / "absent\\tname.txt").string());
   EXPECT_FALSE(view_.enabled);
   EXPECT_EQ(view_.colors[WiringChoice::kBoard], ChoiceColor::kButtonFace);
   EXPECT_EQ(view_.colors[WiringChoice::kCable], ChoiceColor::kButtonFace);

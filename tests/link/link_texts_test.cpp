@@ -1,6 +1,6 @@
-// The adapter link's and the connection test's texts that users know from the manual and
-// the original program, stated here character for character, so a slip in a message table
-// cannot pass unseen: the other tests take these texts from those tables.
+// The adapter link's and the connection test's texts that users know from the manual and from the
+// windows themselves, stated here character for character, so a slip in a message table cannot pass
+// unseen: the other tests take these texts from those tables.
 
 #include <gtest/gtest.h>
 

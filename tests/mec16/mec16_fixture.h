@@ -36,6 +36,7 @@ class RecordingMec16View : public tarvex::test::RecordingView, public Mec16View 
     return RecordingView::chooseFile(s);
   }
   void showErrorBox(const std::string& t) override { RecordingView::showErrorBox(t); }
+  bool askYesNo(const std::string& q) override { return RecordingView::askYesNo(q); }
 
   void setIndicator(Indicator which, Rgb color) override {
     std::lock_guard lock(mutex_);

@@ -1,6 +1,6 @@
-// The MEC16 tool's texts that users know from the manual and the original program, stated
-// here character for character, so a slip in the tool's message table cannot pass unseen:
-// the other tests take these texts from that table.
+// The MEC16 tool's texts that users know from the manual and from the windows themselves, stated
+// here character for character, so a slip in the tool's message table cannot pass unseen: the other
+// tests take these texts from that table.
 
 #include <gtest/gtest.h>
 

@@ -11,9 +11,12 @@
 #include "app/qt_frame/log_memo.h"
 #include "tests/mec16/mec16_fixture.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tools/mec16/mec16_messages.h"
 
 namespace tarvex::mec16::test {
 namespace {
+
+namespace text = mec16::text;
 
 void ensureApplication() {
   static int argc = 1;
@@ -27,6 +30,7 @@ class Mec16Window : public Mec16Test {
   void SetUp() override {
     ensureApplication();
     Mec16Test::SetUp();
+    context_.backupsFolder = path("backups");
     window_ = std::make_unique<TMEC16_Form>(context_, nullptr, testBounds());
     window_->show();
   }
@@ -40,7 +44,8 @@ class Mec16Window : public Mec16Test {
   void waitIdle() {
     QElapsedTimer timer;
     timer.start();
-    while ((!window_->tool().modeWord().idle() || window_->workerAlive()) &&
+    while ((!window_->tool().modeWord().idle() || window_->workerAlive() ||
+            window_->chainRunning()) &&
            timer.elapsed() < 20000) {
       QApplication::processEvents(QEventLoop::AllEvents, 10);
     }
@@ -113,8 +118,13 @@ TEST_F(Mec16Window, EraseThenWriteProgramsTheFlash) {
   chip_->setEraseBusyPolls(1);
   window_->CheckBox_erase_mec16->setChecked(true);
   window_->BitBtn_MEC16_ERASE->click();
+  waitIdle();
   EXPECT_TRUE(memoHas("Стирание завершено успешно."));
-  EXPECT_EQ(chip_->registerWrites()[2], (std::pair<std::uint32_t, std::uint32_t>{0xFF3904, 0x00FC0000}));
+  EXPECT_TRUE(memoHas(text::kSafety.blankOk));
+  const auto writes = chip_->registerWrites();
+  EXPECT_NE(std::find(writes.begin(), writes.end(),
+                      std::pair<std::uint32_t, std::uint32_t>{0xFF3904, 0x00FC0000}),
+            writes.end());
 
   const Bytes image = pattern(196608, 21);
   writeFile(path("image.bin"), image);
@@ -126,8 +136,25 @@ TEST_F(Mec16Window, EraseThenWriteProgramsTheFlash) {
   EXPECT_FALSE(memoHas("Распиновка для расширенной версии (PCB2):"));
   EXPECT_TRUE(memoHas("Запись MAIN блока завершена успешно."));
   EXPECT_EQ(chip_->mainFlash(), image);
-  EXPECT_EQ(window_->gauge(0)->foreColor(), (Rgb{255, 0, 0}));
+  EXPECT_EQ(window_->gauge(0)->foreColor(), (Rgb{255, 255, 0}));  // the read-back ran last
   EXPECT_EQ(dialogs_.dialogsShown().back().filter, "BIN файл MEC16 (*.bin)|*.bin|Другие|*.*");
+  EXPECT_EQ(dialogs_.dialogsShown().size(), 1u);  // chosen once, before the backup
+  EXPECT_TRUE(memoHas(text::kSafety.verifyOk));
+
+  // Again over the written chip: the user is asked, answers No, and the flash stays.
+  const Bytes other = pattern(196608, 77);
+  writeFile(path("other.bin"), other);
+  dialogs_.answerNextDialog(path("other.bin"));
+  window_->BitBtn_MEC16_WRITE->click();
+  waitIdle();
+  ASSERT_EQ(dialogs_.questions().size(), 1u);
+  EXPECT_EQ(chip_->mainFlash(), image);
+  EXPECT_TRUE(memoHas(text::kSafety.cancelled));
+  std::size_t backups = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(path("backups"))) {
+    ++backups;
+  }
+  EXPECT_EQ(backups, 3u);  // before the erase and before each write
 }
 
 }  // namespace

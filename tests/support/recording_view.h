@@ -58,6 +58,20 @@ class RecordingView : public ToolView {
     std::lock_guard lock(mutex_);
     errorBoxes_.push_back(text);
   }
+  // Yes/No questions are answered with `yes` (No until told otherwise) and kept.
+  void answerQuestionsWith(bool yes) {
+    std::lock_guard lock(mutex_);
+    yes_ = yes;
+  }
+  bool askYesNo(const std::string& question) override {
+    std::lock_guard lock(mutex_);
+    questions_.push_back(question);
+    return yes_;
+  }
+  std::vector<std::string> questions() const {
+    std::lock_guard lock(mutex_);
+    return questions_;
+  }
 
   std::vector<std::string> lines() const {
     std::lock_guard lock(mutex_);
@@ -123,6 +137,8 @@ class RecordingView : public ToolView {
   std::vector<bool> buttonStates_;
   std::vector<FileDialogSpec> dialogs_;
   std::vector<std::string> errorBoxes_;
+  std::vector<std::string> questions_;
+  bool yes_ = false;
 };
 
 }  // namespace tarvex::test

@@ -36,6 +36,21 @@ class ScriptedDialogs final : public DialogProvider {
     messages_.push_back(text);
   }
 
+  // Yes/No questions are answered with `yes` (No until told otherwise) and written down.
+  void answerQuestionsWith(bool yes) {
+    std::lock_guard lock(mutex_);
+    yes_ = yes;
+  }
+  bool askYesNo(const std::string& text, QWidget*) override {
+    std::lock_guard lock(mutex_);
+    questions_.push_back(text);
+    return yes_;
+  }
+  std::vector<std::string> questions() const {
+    std::lock_guard lock(mutex_);
+    return questions_;
+  }
+
   std::vector<FileDialogSpec> dialogsShown() const {
     std::lock_guard lock(mutex_);
     return shown_;
@@ -55,6 +70,8 @@ class ScriptedDialogs final : public DialogProvider {
   std::vector<FileDialogSpec> shown_;
   std::vector<std::string> errors_;
   std::vector<std::string> messages_;
+  std::vector<std::string> questions_;
+  bool yes_ = false;
 };
 
 }  // namespace tarvex::test

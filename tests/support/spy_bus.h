@@ -89,6 +89,7 @@ class SpyBus final : public FtBus {
     if (status == FT_OK) *device = std::make_unique<SpyDevice>(std::move(inner), record_);
     return status;
   }
+  std::string lastOpenError() const override { return inner_.lastOpenError(); }
   std::vector<std::string> calls() const { return record_->calls(); }
 
  private:

@@ -50,6 +50,11 @@ inline constexpr const char* kPresetFileMissing =
     "Read the instructions.";
 inline constexpr const char* kPresetFileCut =
     "The presets file is longer than 8 MiB: the presets past that point are not loaded.";
+// The same notice where the file is looked for elsewhere: the folder goes between the two.
+inline constexpr const char* kPresetFileMissingIn = "File [MB connection IT85XX.txt] in ";
+inline constexpr const char* kPresetFileMissingEnd =
+    " with the values not found! Read the instructions.";
+inline constexpr const char* kPresetFileAtDriveRoot = "C:\\MB connection IT85XX.txt";
 inline constexpr const char* kNotFoundPrefix = "Not found information on ";
 inline constexpr const char* kWrongPinPrefix = "Неверный номер ножки для ";
 inline constexpr const char* kMessageEnd = " !";

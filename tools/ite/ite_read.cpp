@@ -1,7 +1,7 @@
 // Reading the controller's flash: the handler attaches, enters flash mode and opens a fast
 // read at address 0; the worker fetches 512 pages of 256 bytes into the image file.
 
-#include "app/frame/printable.h"
+#include "app/frame/kept_partial_line.h"
 #include "app/frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
@@ -89,8 +89,7 @@ void IteTool::readStream() {
   }
   if (success) view_.logLine(ite_text::kReadDone);
   if (const auto kept = saved_.abandon()) {
-    view_.logLine(ite_text::kPartialKept + printable(kept->path) + " (" + std::to_string(kept->bytes) +
-                  ite_text::kPartialBytes);
+    view_.logLine(keptPartialLine(ite_text::kPartialKept, *kept, " (", ite_text::kPartialBytes));
   }
   finishStream(success);
 }

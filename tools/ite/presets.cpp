@@ -164,12 +164,19 @@ std::vector<std::string> parsePresetEntries(std::string_view bytes) {
   return entries;
 }
 
+std::string presetFileMissingText(const std::string& path) {
+  if (path == ite_text::kPresetFileAtDriveRoot) return ite_text::kPresetFileMissing;
+  const auto slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  return ite_text::kPresetFileMissingIn + printable(folder) + ite_text::kPresetFileMissingEnd;
+}
+
 PresetList loadPresetList(const std::string& path) {
   PresetList list;
   const auto file = loadListFile(path);
   if (!file) {
     list.fileMissing = true;
-    list.items.push_back(ite_text::kPresetFileMissing);
+    list.items.push_back(presetFileMissingText(path));
     return list;
   }
   list.cut = file->cut;

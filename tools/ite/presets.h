@@ -24,6 +24,10 @@ struct PresetList {
 };
 PresetList loadPresetList(const std::string& path);
 
+// The missing-file item for a file looked for at path: the notice that names the root of
+// the C: drive where the file is kept there, else the same notice naming the folder.
+std::string presetFileMissingText(const std::string& path);
+
 enum class PresetStatus {
   kApplied,
   kKeyMissing,  // a key is not in the line: message is the log line

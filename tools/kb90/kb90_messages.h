@@ -21,6 +21,8 @@ inline constexpr const char* kNoBaseFile = "Create base of connections KB90XX !"
 inline constexpr const char* kBaseFileCut =
     "The base of connections is longer than 8 MiB: "
     "the mainboards past that point are not loaded.";
+// The line after it: where the base file was looked for.
+inline constexpr const char* kBaseFileLookedFor = "File not found: ";
 inline constexpr const char* kDataFormatError = "Error data format!";
 inline constexpr const char* kCableTooSmall = "Please select big pins FFC!";
 inline constexpr const char* kConnectPrefix = "Please connect GND and: ";

@@ -1,5 +1,6 @@
 #include "tools/kb90/kb90_tool.h"
 
+#include "app/frame/kept_partial_line.h"
 #include "app/frame/printable.h"
 #include <utility>
 
@@ -174,8 +175,7 @@ void Kb90Tool::failTransfer(const std::string& reason, bool streamOpen) {
 
 void Kb90Tool::keepPartial() {
   if (const auto kept = saved_.abandon()) {
-    view_.logLine(text::kPartialKept + printable(kept->path) + " (" + std::to_string(kept->bytes) +
-                  text::kPartialBytes);
+    view_.logLine(keptPartialLine(text::kPartialKept, *kept, " (", text::kPartialBytes));
   }
 }
 

@@ -1,5 +1,6 @@
 #include "tools/kb90/wiring_help.h"
 
+#include "app/frame/printable.h"
 #include "tools/kb90/base_file.h"
 #include "tools/kb90/kb90_messages.h"
 #include "tools/kb90/wiring.h"
@@ -12,7 +13,8 @@ bool WiringHelp::load(const std::string& baseFilePath) {
 
   const auto file = loadBaseFile(baseFilePath);
   if (!file) {
-    view_.setResultText(text::kNoBaseFile);
+    view_.setResultText(std::string(text::kNoBaseFile) + "\n" + text::kBaseFileLookedFor +
+                        printable(baseFilePath));
     view_.setChoiceColor(WiringChoice::kBoard, ChoiceColor::kButtonFace);
     view_.setChoiceColor(WiringChoice::kCable, ChoiceColor::kButtonFace);
     return false;

@@ -30,7 +30,7 @@ bool Mec16Tool::erase(bool withInfo) {
   auto end = [this] {
     send(kRelease);
     closingSequence();
-    return succeeded_;
+    return succeeded_.load();
   };
 
   if (!MecReadId(link_, view_, bounds_.shortReply)) fault_ = true;

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "app/frame/safety_texts.h"
+
 namespace tarvex::mec16::text {
 
 // Register access.
@@ -140,6 +142,31 @@ inline constexpr std::array<const char*, 16> kHelpLines{
     "Для MBX-237 нужно посадить на землю VCI_IN1(F4).",
     "Для работы с MEC, должно присутствовать +3V на всех VTR.",
     "Не тестировалось с MEC1619 - могут быть проблемы с записью.",
+};
+
+// The steps around erase and write: backup, blank check, read-back.
+inline constexpr const char* kBackupReadMain = "Читаем MAIN блок в резервную копию.";
+inline constexpr const char* kBackupReadMainAndInfo = "Читаем MAIN и INFO блоки в резервную копию.";
+inline constexpr const char* kBlankCheckRead = "Читаем MAIN блок: проверяем, что он стёрт.";
+inline constexpr const char* kVerifyRead = "Читаем MAIN блок для проверки записи.";
+inline constexpr const char* kEraseCheckRead = "Читаем стёртые блоки для проверки.";
+inline constexpr const char* kMainNotBlank =
+    "MAIN блок не стёрт: запись поверх оставит смесь старых и новых данных. Сначала сотрите.";
+inline constexpr const char* kWriteAnyway = "Записать всё равно?";
+inline constexpr const char* kWriteNotVerified = "Запись без проверки (проверка выключена).";
+inline constexpr SafetyTexts kSafety{
+    .tool = "mec16",
+    .askGoOn = "Продолжить?",
+    .cancelled = "Операция отменена, микросхема не изменена.",
+    .backupReadFailed = "Резервная копия не прочитана: ничего не стёрто и не записано.",
+    .backupSaved = "Резервная копия сохранена: ",
+    .backupNotSaved = "Резервная копия не сохранена, ничего не стёрто и не записано: ",
+    .verifyReadFailed = "Проверка не выполнена: микросхема не прочитана, запись не подтверждена.",
+    .verifyOk = "Проверка пройдена: микросхема содержит записанный образ.",
+    .blankOk = "Проверка пройдена: стёртые блоки чистые (все байты FFh).",
+    .mismatchAt = "ОШИБКА проверки: первое отличие по адресу ",
+    .mismatchCount = ", отличающихся байт: ",
+    .mismatchEnd = ".",
 };
 
 // The window.

@@ -31,7 +31,13 @@ bool sendReadStart(LinkState& link, std::uint32_t address) {
 
 }  // namespace
 
-bool Mec16Tool::startRead(bool withInfo) {
+bool Mec16Tool::startRead(bool withInfo) { return beginRead(withInfo, nullptr, nullptr); }
+
+bool Mec16Tool::startReadInto(MemoryImage& memory, bool withInfo, const char* purpose) {
+  return beginRead(withInfo, &memory, purpose);
+}
+
+bool Mec16Tool::beginRead(bool withInfo, MemoryImage* memory, const char* purpose) {
   if (!mode_.idle()) return false;
   fault_ = false;
   succeeded_ = false;
@@ -45,13 +51,21 @@ bool Mec16Tool::startRead(bool withInfo) {
     return false;
   }
 
-  const auto chosen = view_.chooseFile(saveDialog());
-  if (!chosen) return abandonStart(text::kReadCancelled);
-  fileName_ = *chosen;
-  if (!saved_.begin(fileName_)) return abandonStart(text::kCreateFailed);
-  view_.logLine(timeStampLine(kStampRussian));
-  view_.logLine(text::kReadingInto);
-  view_.logLine(printable(fileName_));
+  if (memory) {
+    memory->clear();
+    sink_ = memory;
+    view_.logLine(timeStampLine(kStampRussian));
+    view_.logLine(purpose);
+  } else {
+    const auto chosen = view_.chooseFile(saveDialog());
+    if (!chosen) return abandonStart(text::kReadCancelled);
+    fileName_ = *chosen;
+    if (!saved_.begin(fileName_)) return abandonStart(text::kCreateFailed);
+    sink_ = &saved_;
+    view_.logLine(timeStampLine(kStampRussian));
+    view_.logLine(text::kReadingInto);
+    view_.logLine(printable(fileName_));
+  }
   blocks_ = withInfo ? Blocks::kMainAndInfo : Blocks::kMainOnly;
   view_.logLine(withInfo ? text::kReadMainAndInfo : text::kReadMainOnly);
   view_.logLine(text::kReadStarted);
@@ -93,7 +107,7 @@ bool Mec16Tool::stepReadMain() {
     endReadFailed(left == Leftover::kStray ? text::kStrayBytes : text::lost::kP103);
     return true;
   }
-  if (!saved_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
+  if (!sink_->write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
   view_.setGaugeProgress(0, gaugeStep(kReadGaugeMaximum, kMainReadBlocks, blockCounter_));
 
   if (stop_) {
@@ -124,7 +138,7 @@ bool Mec16Tool::stepReadMain() {
   send(kEndStream);
   if (blocks_ == Blocks::kMainOnly) {
     // The image is flushed and under its name before success is claimed for it.
-    if (!saved_.commit()) {
+    if (!sink_->commit()) {
       endReadFailed(text::kFileWriteFailed);
       return true;
     }
@@ -157,7 +171,7 @@ bool Mec16Tool::stepReadInfo() {
     endReadFailed(left == Leftover::kStray ? text::kStrayBytes : text::lost::kP109);
     return true;
   }
-  if (!saved_.write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
+  if (!sink_->write(link_.buffer.data(), kReadBlockData)) fileWriteFailed_ = true;
   if (fileWriteFailed_) {
     send(kEndStream);
     endReadFailed(text::kFileWriteFailed);
@@ -174,7 +188,7 @@ bool Mec16Tool::stepReadInfo() {
     return false;
   }
   send(kEndStream);
-  if (!saved_.commit()) {
+  if (!sink_->commit()) {
     endReadFailed(text::kFileWriteFailed);
     return true;
   }

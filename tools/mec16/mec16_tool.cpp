@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/frame/printable.h"
+#include "app/frame/kept_partial_line.h"
 #include "app/frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
@@ -74,8 +74,7 @@ void Mec16Tool::releaseSequence(const char* lost1, const char* lost2, const char
 
 void Mec16Tool::keepPartial() {
   if (const auto kept = saved_.abandon()) {
-    view_.logLine(text::kPartialKept + printable(kept->path) + text::kPartialBytes +
-                  std::to_string(kept->bytes));
+    view_.logLine(keptPartialLine(text::kPartialKept, *kept, text::kPartialBytes, ""));
   }
 }
 
@@ -158,7 +157,7 @@ bool Mec16Tool::connectionCheck() {
   signalOutcome(!fault_);
   send(kRelease);
   closingSequence();
-  return succeeded_;
+  return succeeded_.load();
 }
 
 void Mec16Tool::help() {
@@ -186,7 +185,7 @@ bool Mec16Tool::runWorker() {
     } else if (current == mode::kWriteMain) {
       ended = stepWrite();
     }
-    if (ended) return succeeded_;
+    if (ended) return succeeded_.load();
   }
 }
 

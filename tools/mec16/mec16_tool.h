@@ -8,8 +8,10 @@
 #include <atomic>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/frame/file_load.h"
+#include "app/frame/image_sink.h"
 #include "app/frame/mode_word.h"
 #include "app/frame/staged_image.h"
 #include "link/ft_device.h"
@@ -33,11 +35,21 @@ class Mec16Tool {
 
   // Button handlers (user-interface thread). The check and the erase return their result:
   // true when they ended with the success outcome.
+  // The write's file dialog, for a caller that chooses the file before the write starts.
+  static FileDialogSpec writeDialog();
+
   bool connectionCheck();                 // "Проверка отклика от MEC16"
   void help();                            // "HELP"
   bool startRead(bool withInfo);          // true: the worker must run the read stream
+  // The same read into memory, without a file dialog (a backup or a read-back check);
+  // `purpose` is logged where a read logs its file name.
+  bool startReadInto(MemoryImage& memory, bool withInfo, const char* purpose);
   bool erase(bool withInfo);              // the whole erase, on the calling thread
   bool startWrite(bool infoBoxChecked);   // true: the worker must run the write stream
+  // The same write of an image already loaded from `fileName`: the file dialog is answered
+  // with it without being shown.
+  bool startWriteImage(bool infoBoxChecked, const std::string& fileName,
+                       std::vector<std::uint8_t> image);
   // "СТОП или ВЫХОД": true when idle (the window may leave); during an operation it raises
   // the stop request instead.
   bool exitOrStop();
@@ -48,10 +60,15 @@ class Mec16Tool {
 
   const ModeWord& modeWord() const { return mode_; }
   std::string fileName() const { return fileName_; }
+  // What the last write sent to the chip, padding included. Read once its worker has ended.
+  const std::vector<std::uint8_t>& sentImage() const { return sent_; }
   bool stopRequested() const { return stop_.load(); }
 
  private:
   enum class Blocks { kMainOnly, kMainAndInfo };
+
+  bool beginRead(bool withInfo, MemoryImage* memory, const char* purpose);
+  bool beginWrite(bool infoBoxChecked, std::optional<std::vector<std::uint8_t>> image);
 
   // Shared steps.
   bool openLink();
@@ -88,12 +105,14 @@ class Mec16Tool {
   StopRequest stop_{false};
   LinkState link_;
   StagedImage saved_;  // the image a read saves
+  ImageSink* sink_ = &saved_;  // where the read in progress puts its blocks
+  std::vector<std::uint8_t> sent_;  // what the write in progress sent
   ImageSource source_;   // the image a write sends, read whole at its start
   std::string fileName_;
   Blocks blocks_ = Blocks::kMainOnly;
   int blockCounter_ = 0;
   bool fault_ = false;  // the operation result: false "all_ok", true "fault"
-  bool succeeded_ = false;  // the outcome signalled last; false until one is
+  std::atomic<bool> succeeded_{false};  // the outcome signalled last; false until one is
   bool fileWriteFailed_ = false;
 };
 

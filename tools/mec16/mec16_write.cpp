@@ -21,10 +21,6 @@ namespace {
 
 constexpr int kWriteGaugeMaximum = 768;
 
-FileDialogSpec openDialog() {
-  return {FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle, text::kOpenFilter, "", "bin"};
-}
-
 // Waits for one byte from the adapter (a block request or an acknowledgement) and leaves
 // it at the start of the buffer.
 bool receiveOne(LinkState& link, SteadyClock::duration bound) {
@@ -34,7 +30,20 @@ bool receiveOne(LinkState& link, SteadyClock::duration bound) {
 
 }  // namespace
 
-bool Mec16Tool::startWrite(bool infoBoxChecked) {
+FileDialogSpec Mec16Tool::writeDialog() {
+  return {FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle, text::kOpenFilter, "", "bin"};
+}
+
+bool Mec16Tool::startWrite(bool infoBoxChecked) { return beginWrite(infoBoxChecked, std::nullopt); }
+
+bool Mec16Tool::startWriteImage(bool infoBoxChecked, const std::string& fileName,
+                                std::vector<std::uint8_t> image) {
+  if (!mode_.idle()) return false;
+  fileName_ = fileName;
+  return beginWrite(infoBoxChecked, std::move(image));
+}
+
+bool Mec16Tool::beginWrite(bool infoBoxChecked, std::optional<std::vector<std::uint8_t>> image) {
   if (!mode_.idle()) return false;
   fault_ = false;
   succeeded_ = false;
@@ -48,16 +57,21 @@ bool Mec16Tool::startWrite(bool infoBoxChecked) {
     return false;
   }
 
-  const auto chosen = view_.chooseFile(openDialog());
-  if (!chosen) return abandonStart(text::kWriteCancelled);
-  fileName_ = *chosen;
-  // The whole image is read before anything goes to the controller: a file that cannot be
-  // read stops the write here, with the flash as it was.
-  LoadedFile loaded = loadFile(fileName_, kMainWriteBlocks * kWriteBlockBytes);
-  if (loaded.status == LoadStatus::kReadFailed) return abandonStart(text::kFileReadFailed);
-  if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
-  if (!loaded.loaded()) return abandonStart(text::kOpenFailed);
-  source_ = ImageSource(std::move(loaded.bytes));
+  if (image) {
+    source_ = ImageSource(std::move(*image));
+  } else {
+    const auto chosen = view_.chooseFile(writeDialog());
+    if (!chosen) return abandonStart(text::kWriteCancelled);
+    fileName_ = *chosen;
+    // The whole image is read before anything goes to the controller: a file that cannot be
+    // read stops the write here, with the flash as it was.
+    LoadedFile loaded = loadFile(fileName_, kMainWriteBlocks * kWriteBlockBytes);
+    if (loaded.status == LoadStatus::kReadFailed) return abandonStart(text::kFileReadFailed);
+    if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
+    if (!loaded.loaded()) return abandonStart(text::kOpenFailed);
+    source_ = ImageSource(std::move(loaded.bytes));
+  }
+  sent_.clear();
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine(text::kWritingFrom);
   view_.logLine(printable(fileName_));
@@ -110,6 +124,7 @@ bool Mec16Tool::finishWriteEarly() {
   view_.logLine(text::kWarning);
   view_.logLine(text::kFileShorter);
   sendFromBuffer(link_, 0, kWriteBlockBytes);
+  sent_.insert(sent_.end(), link_.buffer.begin(), link_.buffer.begin() + kWriteBlockBytes);
   const bool acknowledged =
       receiveOne(link_, bounds_.streamBlock) && link_.buffer[0] == kBlockProgrammed;
   if (!acknowledged) view_.logLine(text::lost::kW102);
@@ -135,6 +150,7 @@ bool Mec16Tool::stepWrite() {
   if (source_.take(block, kWriteBlockBytes) < kWriteBlockBytes) return finishWriteEarly();
 
   sendFromBuffer(link_, 0, kWriteBlockBytes);
+  sent_.insert(sent_.end(), block, block + kWriteBlockBytes);
   view_.setGaugeProgress(0, gaugeStep(kWriteGaugeMaximum, kMainWriteBlocks, blockCounter_));
   if (!receiveOne(link_, bounds_.streamBlock) || link_.buffer[0] != kBlockProgrammed) {
     endWriteUnacknowledged();

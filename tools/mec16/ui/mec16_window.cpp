@@ -32,6 +32,7 @@ class TMEC16_Form::View final : public mec16::Mec16View {
     return form_.chooseFile(request);
   }
   void showErrorBox(const std::string& message) override { form_.showErrorBox(message); }
+  bool askYesNo(const std::string& question) override { return form_.askYesNo(question); }
   void setIndicator(Indicator which, Rgb color) override { form_.paintIndicator(which, color); }
 
  private:
@@ -58,7 +59,10 @@ QCheckBox* checkBox(QWidget* parent, const char* name, const char* caption) {
 TMEC16_Form::TMEC16_Form(AppContext& context, QWidget* parent, mec16::Mec16Bounds bounds)
     : QtToolView(context, parent),
       view_(std::make_unique<View>(*this)),
-      tool_(std::make_unique<mec16::Mec16Tool>(context.bus, *view_, bounds)) {
+      tool_(std::make_unique<mec16::Mec16Tool>(context.bus, *view_, bounds)),
+      safe_(std::make_unique<mec16::Mec16SafeOps>(*tool_, *view_)),
+      chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
+                             this)) {
   setObjectName("MEC16_Form");
   setWindowTitle(QString::fromUtf8(text::kCaption));
   // A fixed frame with a minimise box only.
@@ -151,23 +155,47 @@ void TMEC16_Form::startWorker() {
   worker->start();
 }
 
-void TMEC16_Form::BitBtn_MEC16Click() { tool_->connectionCheck(); }
+ToolThread* TMEC16_Form::makeWorker(std::function<void()> body) {
+  auto* worker = new ReadThread_MEC16(std::move(body));
+  worker_ = worker;
+  return worker;
+}
+
+SafetyOptions TMEC16_Form::safetyOptions() const {
+  SafetyOptions options;
+  options.backupsFolder = context().backupsFolder;
+  return options;
+}
+
+void TMEC16_Form::BitBtn_MEC16Click() {
+  if (!chain_->running()) tool_->connectionCheck();
+}
 
 void TMEC16_Form::BitBtn_RD_MEC16Click() {
+  if (chain_->running()) return;
   if (tool_->startRead(CheckBox_MEC16_RD->isChecked())) startWorker();
 }
 
-void TMEC16_Form::BitBtn_MEC16_ERASEClick() { tool_->erase(CheckBox_erase_mec16->isChecked()); }
+// Erase and write run as a chain: the backup read, the documented operation and the
+// read-back, each on its own worker; the buttons refuse meanwhile as during any stream.
+void TMEC16_Form::BitBtn_MEC16_ERASEClick() {
+  if (chain_->running() || !tool_->modeWord().idle()) return;
+  chain_->start(safe_->erase(safetyOptions(), CheckBox_erase_mec16->isChecked()));
+}
 
 void TMEC16_Form::BitBtn_MEC16_WRITEClick() {
-  if (tool_->startWrite(CheckBox_write_mec16->isChecked())) startWorker();
+  if (chain_->running() || !tool_->modeWord().idle()) return;
+  chain_->start(safe_->write(safetyOptions(), CheckBox_write_mec16->isChecked()));
 }
 
 void TMEC16_Form::EXIT_MEC16Click() {
-  if (tool_->exitOrStop()) returnToMainWindow();
+  // Between two steps of a chain the tool is idle, but the window stays until the chain ends.
+  if (tool_->exitOrStop() && !chain_->running()) returnToMainWindow();
 }
 
-void TMEC16_Form::BitBtn_MEC16_HELPClick() { tool_->help(); }
+void TMEC16_Form::BitBtn_MEC16_HELPClick() {
+  if (!chain_->running()) tool_->help();
+}
 
 void TMEC16_Form::SaveDialog_MEC16CanClose() { markFileChosen(); }
 

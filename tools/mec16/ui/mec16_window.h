@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <memory>
 
+#include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
+#include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
 #include "tools/mec16/ui/mec16_shape.h"
 
@@ -54,6 +56,8 @@ class TMEC16_Form : public QtToolView {
   const mec16::Mec16Tool& tool() const { return *tool_; }
   // A worker that has not yet freed itself.
   bool workerAlive() const { return !worker_.isNull(); }
+  // An erase or write with its backup and read-back still has steps to run.
+  bool chainRunning() const { return chain_->running(); }
 
  protected:
   void dialogCanClose(FileDialogSpec::Kind kind) override;
@@ -61,10 +65,14 @@ class TMEC16_Form : public QtToolView {
  private:
   class View;
   void startWorker();
+  ToolThread* makeWorker(std::function<void()> body);
+  SafetyOptions safetyOptions() const;
   void paintIndicator(mec16::Indicator which, Rgb color);
 
   std::unique_ptr<View> view_;
   std::unique_ptr<mec16::Mec16Tool> tool_;
+  std::unique_ptr<mec16::Mec16SafeOps> safe_;
+  ChainDriver* chain_ = nullptr;
   QPointer<ReadThread_MEC16> worker_;
 };
 
