@@ -7,6 +7,7 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 #include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
@@ -87,6 +88,8 @@ Bench::~Bench() {
   std::error_code ec;
   std::filesystem::remove_all(dir_, ec);
 }
+
+bool Bench::guards(Fault fault) const { return usesSafetyNet() && isCellFault(fault); }
 
 bool Bench::applies(Fault fault) const {
   switch (fault) {
@@ -176,7 +179,9 @@ std::optional<bool> Bench::chipUnchanged() const {
 }
 
 void Bench::disarm() {
-  if (isCellFault(fault_.kind)) clearChipFaults();
+  // Also after a fault of the line: a write cut short left part of the image on the chip,
+  // which the technician erases before writing again.
+  clearChipFaults();
   reported_.reset();
   adapter_->plugIn();
   adapter_->setTag(tag_);
@@ -192,14 +197,11 @@ void Bench::disarm() {
   fault_ = {};
 }
 
-void Bench::armLine(const InjectedFault& fault) {
+namespace {
+
+// A fault of the line at byte `at` of an open (the tag counted, from 0).
+emu::FaultPlan linePlan(const InjectedFault& fault, std::uint64_t at) {
   emu::FaultPlan plan;
-  std::uint64_t at = tag_.size();
-  if (fault.inTag) {
-    at = fault.at % tag_.size();
-  } else if (fault.kind != Fault::kSilentFirst) {
-    at += fault.at;
-  }
   switch (fault.kind) {
     case Fault::kSilentFirst:
     case Fault::kSilentMid:
@@ -215,6 +217,51 @@ void Bench::armLine(const InjectedFault& fault) {
     case Fault::kStrayByte:
       plan.strayByteAfter = at;
       plan.strayByte = fault.mask;
+      break;
+    default:
+      break;
+  }
+  return plan;
+}
+
+bool placedInReplies(const InjectedFault& fault) {
+  return !fault.inTag && (fault.kind == Fault::kSilentMid || fault.kind == Fault::kUnplugMid ||
+                          fault.kind == Fault::kCorrupt || fault.kind == Fault::kStrayByte);
+}
+
+}  // namespace
+
+void Bench::armLine(const InjectedFault& fault) {
+  // A fault placed among the replies strikes the session its reply byte falls in, counted
+  // over every session of the run (a single one for most operations): a backup read, the
+  // write or the read-back after it.
+  if (placedInReplies(fault)) {
+    const std::uint64_t tag = tag_.size();
+    std::weak_ptr<emu::EmulatedAdapter> adapter = adapter_;
+    tap_->strikeAt(
+        fault.at,
+        [adapter, fault, tag](std::uint64_t place) {
+          if (auto a = adapter.lock()) a->setFaults(linePlan(fault, tag + place));
+        },
+        [adapter] {
+          if (auto a = adapter.lock()) a->setFaults({});
+        });
+    return;
+  }
+  emu::FaultPlan plan;
+  std::uint64_t at = tag_.size();
+  if (fault.inTag) {
+    at = fault.at % tag_.size();
+  } else if (fault.kind != Fault::kSilentFirst) {
+    at += fault.at;
+  }
+  switch (fault.kind) {
+    case Fault::kSilentFirst:
+    case Fault::kSilentMid:
+    case Fault::kUnplugMid:
+    case Fault::kCorrupt:
+    case Fault::kStrayByte:
+      plan = linePlan(fault, at);
       break;
     case Fault::kTagLineEnd:
       plan.tagLineEnd = true;
@@ -244,10 +291,58 @@ std::vector<std::uint8_t> Bench::wrongTag() const {
 }
 
 bool Bench::claimedSuccess() const {
+  // Through the safety net, the sessions before the last one end with 'I' on the way, and
+  // "written" is logged before the read-back: only its verdict tells success.
+  if (safety_) return hasLine(safety_->verifyOk) || hasLine(safety_->blankOk);
   for (const auto& line : successLines()) {
     if (hasLine(line)) return true;
   }
   return outcomeBytesMeaningful() && countSent('I') > 0;
+}
+
+bool Bench::failedOnVerdict() const {
+  return safety_ && (hasLineStartingWith(safety_->mismatchAt) || hasLine(safety_->cancelled) ||
+                     hasLineStartingWith(safety_->backupNotSaved));
+}
+
+bool Bench::runSafeOps(const std::function<PhaseChain(const SafetyOptions&)>& makeChain,
+                       const std::function<bool()>& succeeded) {
+  SafetyOptions options;
+  options.backupsFolder = scratch("backups");
+  std::error_code ec;
+  std::filesystem::remove_all(options.backupsFolder, ec);
+  if (!safety_) {
+    options.verify = false;
+    options.backup = false;
+    options.force = true;
+  }
+  PhaseChain chain = makeChain(options);
+  runChain(chain, [](const PhaseStep& step) {
+    bool result = false;
+    std::thread worker([&] { result = step.work(); });
+    worker.join();
+    return result;
+  });
+  return succeeded();
+}
+
+std::optional<Bytes> Bench::keptBackup() const {
+  std::error_code ec;
+  std::filesystem::directory_iterator it(scratch("backups"), ec);
+  if (ec || it == std::filesystem::directory_iterator()) return std::nullopt;
+  return readWhole(it->path().string());
+}
+
+bool Bench::backupExact() const {
+  const auto backup = keptBackup();
+  return backup && chipBefore_ && *backup == *chipBefore_;
+}
+
+std::optional<bool> Bench::backupIntact() const {
+  if (!safety_ || !chipBefore_) return std::nullopt;
+  const auto backup = keptBackup();
+  if (!backup) return std::nullopt;
+  return matchesButCorrupted(*backup, *chipBefore_);
 }
 
 bool Bench::failureNamed() const {
@@ -260,6 +355,13 @@ bool Bench::failureNamed() const {
   }
   for (const auto& prefix : failurePrefixes()) {
     if (hasLineStartingWith(prefix)) return true;
+  }
+  if (safety_) {
+    for (const char* prefix : {safety_->cancelled, safety_->backupReadFailed,
+                               safety_->backupNotSaved, safety_->verifyReadFailed,
+                               safety_->mismatchAt}) {
+      if (hasLineStartingWith(prefix)) return true;
+    }
   }
   return false;
 }
@@ -304,7 +406,10 @@ std::size_t Bench::countSent(std::uint8_t byte) const {
 }
 
 bool Bench::fileMatches(const Bytes& memory) const {
-  const Bytes file = readWhole(image_);
+  return matchesButCorrupted(readWhole(image_), memory);
+}
+
+bool Bench::matchesButCorrupted(const Bytes& file, const Bytes& memory) const {
   if (file.size() != memory.size()) return false;
   int differences = 0;
   for (std::size_t i = 0; i < file.size(); ++i) {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -16,6 +17,8 @@
 
 #include "emulator/chip_faults.h"
 #include "emulator/emulator_bus.h"
+#include "app/frame/phase_chain.h"
+#include "app/frame/safety_net.h"
 #include "tests/reliability/disk_full.h"
 #include "tests/reliability/reply_tap.h"
 #include "tests/support/recording_view.h"
@@ -56,13 +59,13 @@ inline constexpr Fault kAllFaults[] = {
     Fault::kBadImage,  Fault::kStrayByte, Fault::kTagLineEnd};
 
 // The faults a tool can only ride out by reading back what it wrote or by reading twice.
-// The matrix shows their cells beside the others; while kVerifyFaultsEnforced is false a
-// cell that breaks shows "pending" and only a hang or a crash fails the test, and the soak
-// draws them only when asked to (--verify-faults).
+// The matrix shows their cells beside the others. A cell is enforced where the bench's
+// tool guards against the fault (Bench::guards); elsewhere a cell that breaks shows
+// "pending" and only a hang or a crash fails the test. The soak draws the guarded ones,
+// and all of them when asked to (--verify-faults 1).
 inline constexpr Fault kVerifyFaults[] = {Fault::kStoredWrong, Fault::kStuckBit,
                                           Fault::kPartialErase, Fault::kNotErased,
                                           Fault::kFlakyRead};
-inline constexpr bool kVerifyFaultsEnforced = false;
 
 const char* faultName(Fault fault);
 // A fault of the chip's cells, which a read cannot meet (it reads what the cells hold).
@@ -104,6 +107,10 @@ class Bench {
 
   virtual OpKind kind() const = 0;
   virtual bool applies(Fault fault) const;
+  // Whether the tool, as this bench runs it, guards against a fault of kVerifyFaults (reads
+  // back what it wrote, checks an erase, refuses a chip not erased): its cells must pass.
+  // A bench that uses the safety net guards against the cell faults.
+  virtual bool guards(Fault fault) const;
   // Sets the fault up; call once, before run().
   void arm(const InjectedFault& fault);
   // Takes the fault away again (adapter plugged in with the right firmware, chip healthy,
@@ -140,10 +147,18 @@ class Bench {
   std::optional<bool> chipUnchanged() const;
   // Whether the backup the tool made before it erased or wrote holds what the chip held
   // when the fault was armed; nothing where the tool made none or the bench cannot tell.
-  virtual std::optional<bool> backupIntact() const { return std::nullopt; }
+  virtual std::optional<bool> backupIntact() const;
+  // The backup holds exactly what the chip held, not even a corrupted byte off.
+  bool backupExact() const;
+  // The failure is the tool's verdict on what a read it completed returned (a read-back
+  // that differs, a chip not erased, a backup it could not keep): that read's session
+  // rightly ended with 'I', and the failure line comes after it.
+  virtual bool failedOnVerdict() const;
 
-  // The adapter's byte log over all opens of this run, and whether a link is still open.
+  // The adapter's byte log over all opens of this run, per open, and whether a link is
+  // still open.
   Bytes sent() const;
+  std::vector<Bytes> sentPerOpen() const { return adapter_->receivedPerOpen(); }
   std::size_t opens() const { return adapter_->openCount(); }
   bool adapterOpen() const { return adapter_->isOpen(); }
   // The image file the dialogs were answered with ("" for operations without one).
@@ -164,9 +179,24 @@ class Bench {
   Bench(const BenchConfig& config, std::vector<std::uint8_t> tag,
         std::shared_ptr<emu::CommandHandler> chip);
 
-  // The tool's words for success and failure (failure texts match as line prefixes).
+  // The tool's words for success and failure (failure texts match as line prefixes). With
+  // the safety net in use, only its verdict lines tell success, and its failure lines count
+  // beside these.
   virtual std::vector<std::string> successLines() const = 0;
   virtual std::vector<std::string> failurePrefixes() const = 0;
+  // For a tool that runs its erase or write through the safety net (a backup read, the
+  // documented sequence, a read-back or blank check, each its own session): the bench is
+  // then judged on the safety net's lines and on its backup, and guards() the cell faults.
+  void useSafetyNet(const SafetyTexts& texts) { safety_ = &texts; }
+  bool usesSafetyNet() const { return safety_ != nullptr; }
+  // Makes the chain with the options the window uses (all steps on, backups into the
+  // scratch folder, emptied first) or, without useSafetyNet(), with every step off and
+  // forced: the documented sequence alone. Runs it to its end, each session's work on a
+  // thread of its own as the window's worker runs it, and returns what `succeeded` tells.
+  bool runSafeOps(const std::function<PhaseChain(const SafetyOptions&)>& makeChain,
+                  const std::function<bool()>& succeeded);
+  // The backup the run kept, if it kept one.
+  std::optional<Bytes> keptBackup() const;
   virtual std::vector<std::uint8_t> wrongTag() const;
   virtual void armBadStatus() {}
   virtual void clearBadStatus() {}
@@ -179,7 +209,7 @@ class Bench {
   // Faults of the adapter line: how the positioned faults map onto the firmware.
   virtual void armLine(const InjectedFault& fault);
   // Faults of the chip's cells (the kinds in kVerifyFaults but the flaky read), and taking
-  // them away again with the chip as the bench first set it up.
+  // them away again with the chip as the bench first set it up (after any fault).
   virtual void armChip(const InjectedFault&) {}
   virtual void clearChipFaults() {}
   // A cell fault of that kind, placed where a write or erase that must leave `expected` on
@@ -199,6 +229,7 @@ class Bench {
   // A read's check: the file equals the chip's memory, but for one byte the armed fault
   // corrupted on its way (that byte must then be the chip's byte with the mask applied).
   bool fileMatches(const Bytes& memory) const;
+  bool matchesButCorrupted(const Bytes& got, const Bytes& memory) const;
   std::string scratch(const std::string& name) const { return (dir_ / name).string(); }
   void writeScratch(const std::string& path, const Bytes& bytes) const;
   static Bytes readWhole(const std::string& path);
@@ -232,6 +263,7 @@ class Bench {
   std::optional<Bytes> chipBefore_;
   std::unique_ptr<DiskFull> full_;
   std::uint64_t randomState_;
+  const SafetyTexts* safety_ = nullptr;
 };
 
 }  // namespace tarvex::reliability

@@ -8,7 +8,7 @@
 namespace tarvex::reliability {
 namespace {
 
-constexpr int kNameWidth = 16;
+constexpr int kNameWidth = 24;
 constexpr int kCellWidth = 13;
 
 // Every fault column: the ones the matrix enforces, then the ones that need verification.

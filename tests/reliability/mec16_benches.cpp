@@ -1,5 +1,8 @@
 // The MEC16 connection check, read (MAIN block), erase and write against an emulated
-// MEC1609 behind the JTAG firmware.
+// MEC1609 behind the JTAG firmware. Erase and write run as the window runs them, through
+// the safe ops (backup read, the documented sequence, read-back or blank check); their
+// "steps off" benches run the documented sequence alone, as --no-backup --no-verify
+// --force does, so the adapter's faults still meet it in every place.
 
 #include <algorithm>
 #include <thread>
@@ -8,6 +11,7 @@
 #include "tests/reliability/bench_views.h"
 #include "tests/reliability/operations.h"
 #include "tools/mec16/mec16_messages.h"
+#include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
 
 namespace tarvex::reliability {
@@ -63,6 +67,7 @@ class Mec16Bench : public Bench {
   std::shared_ptr<emu::Mec1609> chip_;
   Mec16BenchView view_;
   mec16::Mec16Tool tool_;
+  mec16::Mec16SafeOps safe_{tool_, view_};
 
  private:
   Mec16Bench(const BenchConfig& config, std::shared_ptr<emu::Mec1609> chip)
@@ -117,11 +122,23 @@ class Mec16ReadBench final : public Mec16Bench {
   bool withInfo_;
 };
 
+// Whether an erase or write bench runs the safety net's steps around the operation.
+enum class Steps { kOn, kOff };
+
 class Mec16EraseBench final : public Mec16Bench {
  public:
-  using Mec16Bench::Mec16Bench;
+  Mec16EraseBench(const BenchConfig& config, Steps steps) : Mec16Bench(config) {
+    if (steps == Steps::kOn) useSafetyNet(text::kSafety);
+  }
   OpKind kind() const override { return OpKind::kErase; }
-  void run() override { reported_ = tool_.erase(false); }
+  // With the steps off nothing reads the chip after the erase.
+  bool applies(Fault fault) const override {
+    return (usesSafetyNet() || !isCellFault(fault)) && Bench::applies(fault);
+  }
+  void run() override {
+    reported_ = runSafeOps([this](const SafetyOptions& o) { return safe_.erase(o, false); },
+                           [this] { return safe_.succeeded(); });
+  }
   std::optional<bool> dataIntact() const override {
     const Bytes flash = chip_->mainFlash();
     return std::all_of(flash.begin(), flash.end(), [](std::uint8_t b) { return b == 0xFF; });
@@ -148,7 +165,12 @@ class Mec16EraseBench final : public Mec16Bench {
 
 class Mec16WriteBench final : public Mec16Bench {
  public:
-  explicit Mec16WriteBench(const BenchConfig& config) : Mec16Bench(config) {
+  Mec16WriteBench(const BenchConfig& config, Steps steps) : Mec16Bench(config) {
+    if (steps == Steps::kOn) useSafetyNet(text::kSafety);
+    // Odd file lengths are what the technician means to write; a chip not erased is
+    // written over on some seeds (the read-back must catch it) and refused on others.
+    view_.answerQuestionsWith(true);
+    view_.refuseQuestionsStartingWith(text::kMainNotBlank, config.seed % 2 == 1);
     chip_->fillMain(0xFF);  // writing needs an erased flash
     const Bytes file = randomImage(fileLength(kMainSize));
     writeScratch(imagePath(), file);
@@ -157,17 +179,24 @@ class Mec16WriteBench final : public Mec16Bench {
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
+    if (isCellFault(fault) && !usesSafetyNet()) return false;
     return fault == Fault::kNoFile || fault == Fault::kBadImage || fault == Fault::kNotErased ||
            Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startWrite(false));
+    reported_ = runSafeOps([this](const SafetyOptions& o) { return safe_.write(o, false); },
+                           [this] { return safe_.succeeded(); });
   }
   std::optional<bool> dataIntact() const override { return chip_->mainFlash() == expected_; }
 
  protected:
   std::vector<std::string> successLines() const override { return {text::kWriteDone}; }
+  std::vector<std::string> failurePrefixes() const override {
+    auto prefixes = Mec16Bench::failurePrefixes();
+    prefixes.push_back(text::kMainNotBlank);
+    return prefixes;
+  }
   std::optional<Bytes> chipMemory() const override { return chip_->mainFlash(); }
   // A block in the middle of the file acknowledged with a wrong byte.
   void armBadStatus() override {
@@ -212,10 +241,16 @@ std::unique_ptr<Bench> makeMec16ReadWithInfo(const BenchConfig& config) {
   return std::make_unique<Mec16ReadBench>(config, true);
 }
 std::unique_ptr<Bench> makeMec16Erase(const BenchConfig& config) {
-  return std::make_unique<Mec16EraseBench>(config);
+  return std::make_unique<Mec16EraseBench>(config, Steps::kOn);
 }
 std::unique_ptr<Bench> makeMec16Write(const BenchConfig& config) {
-  return std::make_unique<Mec16WriteBench>(config);
+  return std::make_unique<Mec16WriteBench>(config, Steps::kOn);
+}
+std::unique_ptr<Bench> makeMec16EraseStepsOff(const BenchConfig& config) {
+  return std::make_unique<Mec16EraseBench>(config, Steps::kOff);
+}
+std::unique_ptr<Bench> makeMec16WriteStepsOff(const BenchConfig& config) {
+  return std::make_unique<Mec16WriteBench>(config, Steps::kOff);
 }
 
 }  // namespace tarvex::reliability

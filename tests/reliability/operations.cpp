@@ -15,6 +15,8 @@ const std::vector<Operation>& operations() {
       {"MEC16 read+INFO", makeMec16ReadWithInfo},
       {"MEC16 erase", makeMec16Erase},
       {"MEC16 write", makeMec16Write},
+      {"MEC16 erase, steps off", makeMec16EraseStepsOff},
+      {"MEC16 write, steps off", makeMec16WriteStepsOff},
       {"ITE settings", makeIteSettings},
       {"ITE check", makeIteCheck},
       {"ITE read", makeIteRead},

@@ -27,6 +27,8 @@ std::unique_ptr<Bench> makeMec16Read(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16ReadWithInfo(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16Erase(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16Write(const BenchConfig& config);
+std::unique_ptr<Bench> makeMec16EraseStepsOff(const BenchConfig& config);
+std::unique_ptr<Bench> makeMec16WriteStepsOff(const BenchConfig& config);
 std::unique_ptr<Bench> makeIteSettings(const BenchConfig& config);
 std::unique_ptr<Bench> makeIteCheck(const BenchConfig& config);
 std::unique_ptr<Bench> makeIteRead(const BenchConfig& config);
