@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "emulator/chip_faults.h"
-#include "emulator/emulator_bus.h"
 #include "app/frame/phase_chain.h"
 #include "app/frame/safety_net.h"
+#include "emulator/chip_faults.h"
+#include "emulator/emulator_bus.h"
 #include "tests/reliability/disk_full.h"
 #include "tests/reliability/reply_tap.h"
 #include "tests/support/recording_view.h"
