@@ -89,7 +89,7 @@ TEST_F(CliEdidTest, AnExistingFileIsOnlyOverwrittenWithForce) {
   EXPECT_EQ(readFile(file), eepromBytes());
 
   // A folder or a device is refused even with --force, before the adapter is touched.
-  for (const std::string target : {path(""), std::string("/dev/null")}) {
+  for (const std::string& target : {path(""), std::string("/dev/null")}) {
     EXPECT_EQ(run({"--force", "edid", "read", target}), kExitFailure);
     EXPECT_NE(err().find("Ошибка создания файла."), std::string::npos);
   }
