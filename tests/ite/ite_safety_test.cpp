@@ -128,13 +128,18 @@ TEST_F(IteSafety, AWriteCutShortAfterTheEraseSaysTheFlashIsPartlyWritten) {
   EXPECT_FALSE(write(sparseImage(5), options(true, false)));
   EXPECT_TRUE(view_.hasLine(ite_text::kPartlyWritten.line));
 
-  // A write that fails before its erase leaves the firmware whole: no such line.
+  // A write that fails before its erase (the write enable refused) leaves the firmware
+  // whole: no such line.
   view_.clearLog();
   board_->setFlash(old);
-  board_->setFaults({.attachSilent = true});
-  EXPECT_FALSE(write(sparseImage(5), options(true, false)));
+  board_->setFaults({.writeFails = std::pair<std::uint8_t, std::uint8_t>{0x08, 0x06}});
+  const int erasesBefore = board_->eraseCount();
+  EXPECT_FALSE(write(sparseImage(5), options(true, true)));
+  EXPECT_TRUE(view_.hasLineStartingWith(ite_text::kNoChipRussian));
   EXPECT_EQ(board_->flash(), old);
+  EXPECT_EQ(board_->eraseCount(), erasesBefore);
   EXPECT_FALSE(view_.hasLineStartingWith(ite_text::kPartlyWritten.line));
+  board_->setFaults({.attachSilent = true});
 
   // Nor does a backup read that fails: nothing was erased.
   const int erases = board_->eraseCount();
