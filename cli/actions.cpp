@@ -122,11 +122,12 @@ constexpr const char* kOutputs =
     "progress and message boxes go to standard error.\n"
     "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n"
     "A MEC16 erase or write, an ITE write and a KB90 write first read the chip into a new\n"
-    "file of the backups folder,\n"
-    "$XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/backups by default), named\n"
-    "TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten. A read-back failing to match\n"
-    "fails the operation. --no-backup --no-verify --force leaves only the operation's own\n"
-    "bytes on the line.\n";
+    "file of the backups folder, $XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/\n"
+    "backups by default), named TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten.\n"
+    "A read-back failing to match fails the operation. A write or erase that fails once it\n"
+    "has begun changing the flash says so: the flash is partly written, keep the board\n"
+    "powered and connected, and write the image again. --no-backup --no-verify --force\n"
+    "leaves only the operation's own bytes on the line.\n";
 
 }  // namespace
 
