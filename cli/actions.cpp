@@ -35,10 +35,13 @@ constexpr ActionEntry kActions[] = {
      "[--port PATH] kb90 read FILE [--force]",
      "Reads the controller's 128 KiB flash into FILE.\n"
      "An existing FILE is refused unless --force is given.\n"},
-    {"kb90", "write", Operation::kKb90Write, true, true, kAdapter,
-     "[--port PATH] kb90 write FILE",
+    {"kb90", "write", Operation::kKb90Write, true, true, kAdapter | opt::kNoBackup,
+     "[--port PATH] kb90 write FILE [--no-backup] [--force]",
      "Writes FILE into the controller's flash and verifies it by sum and CRC-16. Fails when\n"
-     "the flash does not match the file.\n"},
+     "the flash does not match the file. First the flash is read into a new backup file.\n"
+     "A FILE that is not 128 KiB, or is blank (all FFh or all 00h), is refused.\n"
+     "  --no-backup   no backup read before the write\n"
+     "  --force       write a refused FILE\n"},
     {"kb90", "wiring", Operation::kKb90Wiring, false, false,
      opt::kEntry | opt::kCable | opt::kReversed | opt::kList,
      "kb90 wiring (--entry N --cable PINS [--reversed] | --list)",
@@ -97,9 +100,14 @@ constexpr ActionEntry kActions[] = {
      "[--port PATH] ite read FILE [--force]",
      "Reads the controller's 128 KiB flash into FILE.\n"
      "An existing FILE is refused unless --force is given.\n"},
-    {"ite", "write", Operation::kIteWrite, true, true, kAdapter,
-     "[--port PATH] ite write FILE",
-     "Erases the controller's flash and writes FILE into it.\n"},
+    {"ite", "write", Operation::kIteWrite, true, true, kAdapter | kSafety,
+     "[--port PATH] ite write FILE [--no-backup] [--no-verify] [--force]",
+     "Erases the controller's flash and writes FILE into it. First the flash is read into a\n"
+     "new backup file; afterwards it is read back and compared with what was written.\n"
+     "A FILE that is not 128 KiB, or is blank (all FFh or all 00h), is refused.\n"
+     "  --no-backup   no backup read before the erase\n"
+     "  --no-verify   no read-back after the write\n"
+     "  --force       write a refused FILE\n"},
 };
 
 constexpr const char* kCommonOptions =
@@ -113,11 +121,13 @@ constexpr const char* kOutputs =
     "The log lines the tool's window would show go to standard output, one per line;\n"
     "progress and message boxes go to standard error.\n"
     "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n"
-    "A MEC16 erase or write first reads the chip into a new file of the backups folder,\n"
-    "$XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/backups by default), named\n"
-    "TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten. A read-back failing to match\n"
-    "fails the operation. --no-backup --no-verify --force leaves only the operation's own\n"
-    "bytes on the line.\n";
+    "A MEC16 erase or write, an ITE write and a KB90 write first read the chip into a new\n"
+    "file of the backups folder, $XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/\n"
+    "backups by default), named TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten.\n"
+    "A read-back failing to match fails the operation. A write or erase that fails once it\n"
+    "has begun changing the flash says so: the flash is partly written, keep the board\n"
+    "powered and connected, and write the image again. --no-backup --no-verify --force\n"
+    "leaves only the operation's own bytes on the line.\n";
 
 }  // namespace
 

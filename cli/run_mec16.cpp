@@ -2,6 +2,7 @@
 
 #include "cli/run_cli.h"
 #include "cli/runners.h"
+#include "cli/safety_options.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
 #include "tools/mec16/mec16_safe_ops.h"
@@ -32,15 +33,6 @@ class Mec16Terminal final : public mec16::Mec16View {
   TerminalView& view_;
 };
 
-SafetyOptions safetyOf(const Command& command, const CliEnv& env) {
-  SafetyOptions options;
-  options.verify = !command.noVerify;
-  options.backup = !command.noBackup;
-  options.force = command.force;
-  options.backupsFolder = env.backupsFolder;
-  return options;
-}
-
 }  // namespace
 
 int runMec16(const Command& command, const CliEnv& env) {
@@ -59,7 +51,7 @@ int runMec16(const Command& command, const CliEnv& env) {
       // how long it still takes: the busy poll, its last status and the release. The backup
       // before it and the blank check after it stop at once.
       mec16::Mec16SafeOps safe(tool, terminal);
-      PhaseChain chain = safe.erase(safetyOf(command, env), command.info);
+      PhaseChain chain = safe.erase(safetyOptionsOf(command, env), command.info);
       const mec16::Mec16Bounds& b = env.bounds.mec16;
       superviseChain(chain, env, view, [&tool] { tool.exitOrStop(); },
                      "the chip erase cannot stop part-way; it ends " +
@@ -79,7 +71,7 @@ int runMec16(const Command& command, const CliEnv& env) {
     case Operation::kMec16Write: {
       // Only the main block can be written: the window's information box stays off.
       mec16::Mec16SafeOps safe(tool, terminal);
-      PhaseChain chain = safe.write(safetyOf(command, env), false);
+      PhaseChain chain = safe.write(safetyOptionsOf(command, env), false);
       superviseChain(chain, env, view, [&tool] { tool.exitOrStop(); },
                      Supervision::halfDoneNote());
       return safe.succeeded() ? kExitSuccess : kExitFailure;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "app/frame/image_compare.h"
+#include "app/frame/partly_changed_line.h"
 #include "tests/mec16/mec16_fixture.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/mec16_safe_ops.h"
@@ -214,6 +215,31 @@ TEST_F(Mec16SafetyTest, StepsTurnedOffAddNoByteToTheDocumentedSequences) {
   EXPECT_EQ(adapter_->openCount(), before + 2);
   EXPECT_EQ(adapter_->lastOpenReceived(), documentedErase);
   EXPECT_TRUE(backups().empty());
+}
+
+TEST_F(Mec16SafetyTest, AWriteOrEraseCutShortSaysTheFlashIsPartlyChanged) {
+  // A block the adapter never acknowledges, a third of the way through the write.
+  chip_->setFaults({.badAckAtBlock = 64});
+  EXPECT_FALSE(write(pattern(kMain, 7), options()));
+  auto saved = backups();
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(view_.lines().back(), partlyChangedLine(text::kPartlyWritten, saved[0].string()));
+
+  // An erase that never reports done: the flash may be anything between old and blank.
+  chip_->setFaults({});
+  const Bytes old = pattern(kMain, 8);
+  chip_->setMain(old);
+  chip_->setEraseBusyPolls(~std::uint64_t{0});
+  EXPECT_FALSE(erase(false, options(true, false)));
+  EXPECT_EQ(view_.lines().back(), text::kPartlyErased.line);
+
+  // Refused by the write protection before the erase command: nothing changed, no line.
+  view_.clearLog();
+  chip_->setEraseBusyPolls(0);
+  chip_->setStatusBits(0x10);
+  EXPECT_FALSE(erase(false, options()));
+  EXPECT_EQ(chip_->mainFlash(), old);
+  EXPECT_FALSE(view_.hasLineStartingWith(text::kPartlyErased.line));
 }
 
 }  // namespace

@@ -157,5 +157,23 @@ TEST_F(Mec16Window, EraseThenWriteProgramsTheFlash) {
   EXPECT_EQ(backups, 3u);  // before the erase and before each write
 }
 
+TEST_F(Mec16Window, WithBothSafetyBoxesUncheckedAnEraseSendsOnlyItsDocumentedBytes) {
+  chip_->setEraseBusyPolls(1);
+  ASSERT_TRUE(tool_.erase(false));  // the documented erase, as the tool's own handler runs it
+  const Bytes documented = adapter_->lastOpenReceived();
+  const std::size_t opens = adapter_->openCount();
+
+  ASSERT_TRUE(window_->Safety->verifyBox()->isChecked());
+  ASSERT_TRUE(window_->Safety->backupBox()->isChecked());
+  window_->Safety->verifyBox()->click();
+  window_->Safety->backupBox()->click();
+  window_->BitBtn_MEC16_ERASE->click();
+  waitIdle();
+  EXPECT_EQ(adapter_->openCount(), opens + 1);
+  EXPECT_EQ(adapter_->lastOpenReceived(), documented);
+  EXPECT_FALSE(memoHas(text::kSafety.blankOk));
+  EXPECT_FALSE(std::filesystem::exists(path("backups")));
+}
+
 }  // namespace
 }  // namespace tarvex::mec16::test

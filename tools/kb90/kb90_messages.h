@@ -1,6 +1,9 @@
 #pragma once
 // Every text the KB90xx tool shows: window captions, log lines, labels, dialogs.
 
+#include "app/frame/partly_changed_line.h"
+#include "app/frame/safety_texts.h"
+
 namespace tarvex::kb90::text {
 
 // Window and controls.
@@ -75,6 +78,30 @@ inline constexpr const char* kNoAnswerVerify =
     "No answer from the programmer during verification, the operation is interrupted!";
 inline constexpr const char* kLinkLost =
     "Connection with the programmer is lost, the operation is interrupted!";
+
+// The steps around the write: the backup, and what is left after a failed write.
+inline constexpr const char* kBackupRead = "Reading the flash into a backup ...";
+inline constexpr SafetyTexts kSafety{
+    .tool = "kb90",
+    .askGoOn = "Go on?",
+    .cancelled = "Operation cancelled, the chip is not changed.",
+    .backupReadFailed = "The backup read failed: nothing was erased or written.",
+    .backupSaved = "Backup saved: ",
+    .backupNotSaved = "The backup could not be saved, nothing was erased or written: ",
+    // The adapter verifies a KB90xx write itself (sum and CRC): no read-back texts.
+    .verifyReadFailed = "",
+    .verifyOk = "",
+    .blankOk = "",
+    .mismatchAt = "",
+    .mismatchCount = "",
+    .mismatchEnd = "",
+};
+inline constexpr PartlyChangedTexts kPartlyWritten{
+    .line = "The flash is now partly erased or written: do not power off or disconnect the MB, "
+            "write the image again.",
+    .backupLead = " The old firmware is in the backup: ",
+    .backupEnd = "",
+};
 
 // File dialogs.
 inline constexpr const char* kSaveFilter = "BIN файл KB901X (*.bin)|*.bin";

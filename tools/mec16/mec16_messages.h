@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "app/frame/partly_changed_line.h"
 #include "app/frame/safety_texts.h"
 
 namespace tarvex::mec16::text {
@@ -167,6 +168,20 @@ inline constexpr SafetyTexts kSafety{
     .mismatchAt = "ОШИБКА проверки: первое отличие по адресу ",
     .mismatchCount = ", отличающихся байт: ",
     .mismatchEnd = ".",
+};
+
+// A write or erase that failed once it had begun changing the flash.
+inline constexpr PartlyChangedTexts kPartlyWritten{
+    .line = "Флеш-память теперь частично записана: не выключайте питание и не отключайте "
+            "плату, запишите образ ещё раз.",
+    .backupLead = " Прежняя прошивка в резервной копии: ",
+    .backupEnd = "",
+};
+inline constexpr PartlyChangedTexts kPartlyErased{
+    .line = "Флеш-память теперь частично стёрта: не выключайте питание и не отключайте плату, "
+            "сотрите её снова и запишите образ ещё раз.",
+    .backupLead = " Прежняя прошивка в резервной копии: ",
+    .backupEnd = "",
 };
 
 // The window.

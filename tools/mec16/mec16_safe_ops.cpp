@@ -7,6 +7,7 @@
 #include "app/frame/file_load.h"
 #include "app/frame/image_checks.h"
 #include "app/frame/image_compare.h"
+#include "app/frame/partly_changed_line.h"
 #include "tools/mec16/mec16_commands.h"
 #include "tools/mec16/mec16_messages.h"
 
@@ -39,6 +40,7 @@ PhaseChain Mec16SafeOps::write(const SafetyOptions& options, bool infoBoxChecked
   options_ = options;
   infoBox_ = infoBoxChecked;
   succeeded_ = false;
+  backupPath_.clear();
   PhaseChain chain;
   chain.add([this](bool) { return chooseAndCheckImage(); });
   chain.add([this](bool) {
@@ -83,7 +85,7 @@ PhaseStep Mec16SafeOps::afterFirstRead(bool readSucceeded) {
     view_.logLine(backup ? text::kSafety.backupReadFailed : text::kSafety.cancelled);
     return finish(false);
   }
-  if (backup && !keepBackup(read_.bytes(), view_, options_, text::kSafety)) return finish(false);
+  if (backup && !keepBackup(read_.bytes(), view_, options_, text::kSafety, &backupPath_)) return finish(false);
   if (blankMismatch(read_.bytes())) {
     view_.logLine(text::kMainNotBlank);
     if (!options_.force &&
@@ -101,7 +103,10 @@ PhaseStep Mec16SafeOps::startWrite() {
 }
 
 PhaseStep Mec16SafeOps::afterWrite(bool written) {
-  if (!written) return finish(false);
+  if (!written) {
+    if (tool_.flashTouched()) view_.logLine(partlyChangedLine(text::kPartlyWritten, backupPath_));
+    return finish(false);
+  }
   if (!options_.verify) {
     view_.logLine(text::kWriteNotVerified);
     return finish(true);
@@ -127,6 +132,7 @@ PhaseChain Mec16SafeOps::erase(const SafetyOptions& options, bool withInfo) {
   options_ = options;
   withInfo_ = withInfo;
   succeeded_ = false;
+  backupPath_.clear();
   PhaseChain chain;
   chain.add([this](bool) {
     if (!options_.backup) return PhaseStep::next();
@@ -138,12 +144,15 @@ PhaseChain Mec16SafeOps::erase(const SafetyOptions& options, bool withInfo) {
         view_.logLine(text::kSafety.backupReadFailed);
         return finish(false);
       }
-      if (!keepBackup(read_.bytes(), view_, options_, text::kSafety)) return finish(false);
+      if (!keepBackup(read_.bytes(), view_, options_, text::kSafety, &backupPath_)) return finish(false);
     }
     return PhaseStep::runWork([this] { return tool_.erase(withInfo_); }, false);
   });
   chain.add([this](bool erased) {
-    if (!erased) return finish(false);
+    if (!erased) {
+      if (tool_.flashTouched()) view_.logLine(partlyChangedLine(text::kPartlyErased, backupPath_));
+      return finish(false);
+    }
     if (!options_.verify) return finish(true);
     const PhaseStep step = readMain(text::kEraseCheckRead, withInfo_);
     view_.setGaugeColor(0, colors::kYellow);

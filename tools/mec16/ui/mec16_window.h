@@ -13,6 +13,7 @@
 
 #include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
+#include "app/qt_frame/safety_controls.h"
 #include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
 #include "tools/mec16/ui/mec16_shape.h"
@@ -41,6 +42,8 @@ class TMEC16_Form : public QtToolView {
   QPushButton* BitBtn_MEC16_WRITE = nullptr;
   QPushButton* EXIT_MEC16 = nullptr;
   QPushButton* BitBtn_MEC16_HELP = nullptr;
+  // Under the log and gauge: the safety steps of an erase or write and the backups folder.
+  SafetyControls* Safety = nullptr;
 
   void BitBtn_MEC16Click();
   void BitBtn_RD_MEC16Click();

@@ -1,0 +1,39 @@
+#pragma once
+// The row a tool window adds under its documented controls for the safety steps of its
+// erases and writes: "Verify after write" (where the program reads the chip back itself),
+// "Backup before erase/write", both checked, and a button that opens the backups folder in
+// the desktop's file manager.
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QWidget>
+#include <string>
+
+#include "app/frame/safety_net.h"
+#include "app/qt_frame/folder_opener.h"
+
+namespace tarvex {
+
+class SafetyControls final : public QWidget {
+  Q_OBJECT
+ public:
+  // Without `offerVerify` there is no verify box (the adapter verifies the tool's writes).
+  SafetyControls(bool offerVerify, std::string backupsFolder, FolderOpener openFolder,
+                 QWidget* parent);
+
+  // The steps as the boxes stand now; --force has no box: the window asks instead.
+  SafetyOptions options() const;
+
+  QCheckBox* verifyBox() const { return verify_; }  // null without the verify box
+  QCheckBox* backupBox() const { return backup_; }
+  QPushButton* openFolderButton() const { return openFolder_; }
+
+ private:
+  QCheckBox* verify_ = nullptr;
+  QCheckBox* backup_ = nullptr;
+  QPushButton* openFolder_ = nullptr;
+  std::string backupsFolder_;
+  FolderOpener opener_;
+};
+
+}  // namespace tarvex
