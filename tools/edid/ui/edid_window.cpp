@@ -8,6 +8,7 @@
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/log_memo.h"
 #include "tools/edid/edid_messages.h"
+#include "tools/edid/ui/edid_worker.h"
 
 namespace tarvex {
 namespace {
@@ -24,7 +25,10 @@ QPushButton* operationButton(QWidget* parent, const char* name, const char* text
 }  // namespace
 
 TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bounds)
-    : QtToolView(context, parent), tool_(context.bus, *this, bounds) {
+    : QtToolView(context, parent),
+      tool_(context.bus, *this, bounds),
+      chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
+                             this)) {
   setObjectName("EDID_form");
   setWindowTitle(QString::fromUtf8(edid::msg::kCaption));
   // No system menu and no close box: EXIT is the way back.
@@ -53,6 +57,7 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
   connect(EDID_READ, &QPushButton::clicked, this, &TEDID_form::EDID_READClick);
   connect(EDID_WRITE, &QPushButton::clicked, this, &TEDID_form::EDID_WRITEClick);
   connect(EXIT_EDID, &QPushButton::clicked, this, &TEDID_form::EXIT_EDIDClick);
+  connect(chain_, &ChainDriver::ended, this, [this] { setStartButtonsEnabled(true); });
 
   resize(680, 520);
   if (const QScreen* screen = this->screen()) {
@@ -60,24 +65,40 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
   }
 }
 
-template <typename Operation>
-void TEDID_form::runExclusive(Operation operation) {
-  if (busy_) return;
-  busy_ = true;
-  operation();
-  busy_ = false;
+TEDID_form::~TEDID_form() {
+  // Only at program exit can a step still run; its waits are bounded, and the tool it works
+  // on must outlive it.
+  if (worker_) worker_->wait();
+}
+
+ToolThread* TEDID_form::makeWorker(std::function<void()> body) {
+  auto* worker = new EdidWorker(std::move(body));
+  worker_ = worker;
+  return worker;
+}
+
+void TEDID_form::startOperation(PhaseChain chain) {
+  if (busy()) return;
+  setStartButtonsEnabled(false);
+  chain_->start(std::move(chain));
 }
 
 void TEDID_form::EDID_READClick() {
-  runExclusive([this] { tool_.read(); });
+  if (busy()) return;
+  PhaseChain chain;
+  chain.add([this](bool) { return PhaseStep::runWork([this] { return tool_.read(); }, false); });
+  startOperation(std::move(chain));
 }
 
 void TEDID_form::EDID_WRITEClick() {
-  runExclusive([this] { tool_.write(); });
+  if (busy()) return;
+  PhaseChain chain;
+  chain.add([this](bool) { return PhaseStep::runWork([this] { return tool_.write(); }, false); });
+  startOperation(std::move(chain));
 }
 
 void TEDID_form::EXIT_EDIDClick() {
-  if (busy_) return;
+  if (busy()) return;
   tool_.exit();
   returnToMainWindow();
 }
@@ -92,8 +113,7 @@ void TEDID_form::dialogCanClose(FileDialogSpec::Kind kind) {
   } else {
     OpenDialog1CanClose();
   }
-  // The operation goes on inside this handler; show the window as it is now, not with
-  // the dialog's imprint on it.
+  // Show the window as it is now, not with the dialog's imprint on it.
   repaint();
 }
 

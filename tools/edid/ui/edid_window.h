@@ -1,10 +1,12 @@
 #pragma once
 // The EDID EEPROM tool window: read the panel EEPROM to a file, write a file into it. Each
-// operation runs to its end inside its button handler; the window takes no other click
-// until it is done.
+// link session runs on a worker (EdidWorker), so the window stays responsive; while an
+// operation runs the start buttons are disabled and every handler refuses.
 
+#include <QPointer>
 #include <QPushButton>
 
+#include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
 #include "tools/edid/edid_tool.h"
 
@@ -15,6 +17,7 @@ class TEDID_form : public QtToolView {
  public:
   explicit TEDID_form(AppContext& context, QWidget* parent = nullptr,
                       edid::EdidBounds bounds = {});
+  ~TEDID_form() override;
 
   QPushButton* EDID_READ = nullptr;
   QPushButton* EXIT_EDID = nullptr;
@@ -29,18 +32,20 @@ class TEDID_form : public QtToolView {
   void OpenDialog1CanClose();
 
   const edid::EdidTool& tool() const { return tool_; }
+  // An operation runs (its steps on the worker, or a question between them).
+  bool busy() const { return chain_->running(); }
 
  protected:
   void dialogCanClose(FileDialogSpec::Kind kind) override;
 
  private:
-  // Runs one operation, refusing a click that arrives while another is in progress (a
-  // file dialog runs its own event loop inside the handler).
-  template <typename Operation>
-  void runExclusive(Operation operation);
+  // Starts an operation unless one runs; the start buttons stay disabled until it ends.
+  void startOperation(PhaseChain chain);
+  ToolThread* makeWorker(std::function<void()> body);
 
   edid::EdidTool tool_;
-  bool busy_ = false;
+  ChainDriver* chain_ = nullptr;
+  QPointer<ToolThread> worker_;
 };
 
 }  // namespace tarvex
