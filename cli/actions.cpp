@@ -27,10 +27,18 @@ constexpr ActionEntry kActions[] = {
      "[--port PATH] edid read FILE [--force]",
      "Reads the panel's EEPROM, shows it as a hex dump and saves it to FILE.\n"
      "An existing FILE is refused unless --force is given.\n"},
-    {"edid", "write", Operation::kEdidWrite, true, true, kAdapter,
-     "[--port PATH] edid write FILE",
+    {"edid", "write", Operation::kEdidWrite, true, true, kAdapter | kSafety | opt::kFixChecksum,
+     "[--port PATH] edid write FILE [--fix-checksum] [--no-backup] [--no-verify] [--force]",
      "Writes the first 256 bytes of FILE into the panel's EEPROM (a shorter file leaves the\n"
-     "rest erased, FFh). Fails when the EEPROM does not report the write done.\n"},
+     "rest erased, FFh). Fails when the EEPROM does not report the write done. The image is\n"
+     "decoded first; a FILE that is not 256 bytes, is blank (all FFh or all 00h), lacks the\n"
+     "header 00 FF FF FF FF FF FF 00 or has a wrong base-block checksum is refused. Then the\n"
+     "EEPROM is read into a new backup file, and after the write read back and compared\n"
+     "with the 256 bytes sent.\n"
+     "  --fix-checksum  write the image with its checksum corrected (FILE is not changed)\n"
+     "  --no-backup     no backup read before the write\n"
+     "  --no-verify     no read-back after it\n"
+     "  --force         write a refused FILE as it is\n"},
     {"kb90", "read", Operation::kKb90Read, true, true, kAdapter,
      "[--port PATH] kb90 read FILE [--force]",
      "Reads the controller's 128 KiB flash into FILE.\n"
@@ -113,9 +121,9 @@ constexpr const char* kOutputs =
     "The log lines the tool's window would show go to standard output, one per line;\n"
     "progress and message boxes go to standard error.\n"
     "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n"
-    "A MEC16 erase or write first reads the chip into a new file of the backups folder,\n"
-    "$XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/backups by default), named\n"
-    "TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten. A read-back failing to match\n"
+    "A MEC16 erase or write, or an EDID write, first reads the chip into a new file of the\n"
+    "backups folder, $XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/backups by\n"
+    "default), named TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten. A read-back failing to match\n"
     "fails the operation. --no-backup --no-verify --force leaves only the operation's own\n"
     "bytes on the line.\n";
 

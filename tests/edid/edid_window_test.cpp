@@ -11,6 +11,7 @@
 #include "tests/app/qt_test_app.h"
 #include "tests/edid/edid_bench.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tools/edid/edid_image_check.h"
 #include "tools/edid/edid_messages.h"
 
 namespace tarvex::test {
@@ -28,6 +29,7 @@ class EdidWindow : public EdidBench {
   void SetUp() override {
     ensureApplication();
     EdidBench::SetUp();
+    context_.backupsFolder = path("backups");
     window_ = std::make_unique<TEDID_form>(context_, nullptr, bounds_);
     window_->show();
   }
@@ -75,7 +77,8 @@ TEST_F(EdidWindow, WriteButtonReportsAnUnopenableFileInABox) {
   dialogs_.answerNextDialog(path("gone.bin"));
   click(window_->EDID_WRITE);
   EXPECT_EQ(dialogs_.errors(), (std::vector<std::string>{"Ошибка открытия файла."}));
-  EXPECT_EQ(sent(), Bytes{'B'});
+  // The file is looked at before the adapter is touched.
+  EXPECT_EQ(adapter_->openCount(), 0u);
   EXPECT_TRUE(window_->EDID_READ->isEnabled());
 }
 
@@ -111,6 +114,7 @@ TEST_F(EdidWindow, AReadWaitingOnASilentAdapterKeepsTheWindowAliveAndTakesNoClic
   EXPECT_TRUE(window_->busy());
   EXPECT_FALSE(window_->EDID_READ->isEnabled());
   EXPECT_FALSE(window_->EDID_WRITE->isEnabled());
+  EXPECT_FALSE(window_->CheckBox_EDID_verify->isEnabled());
   ASSERT_TRUE(waitUntil([this] { return !window_->busy(); }));
   ticker.stop();
 
@@ -126,6 +130,46 @@ TEST_F(EdidWindow, AReadWaitingOnASilentAdapterKeepsTheWindowAliveAndTakesNoClic
   EXPECT_EQ(memo().last().toStdString(), edid::msg::readReplyIncomplete(0, 258));
   EXPECT_TRUE(window_->EDID_READ->isEnabled());
   EXPECT_TRUE(window_->EDID_WRITE->isEnabled());
+}
+
+TEST_F(EdidWindow, AWriteOffersToCorrectAWrongChecksumAndKeepsItsSafetySteps) {
+  const auto demo = emu::demoPanelEeprom();
+  Bytes image(demo.begin(), demo.end());
+  image[10] ^= 0x5A;  // another product code
+  const Bytes corrected = edid::withCorrectedChecksum(image);
+  Bytes wrong = corrected;
+  wrong[127] ^= 0x01;
+  writeFile(path("wrong.bin"), wrong);
+  const Bytes before = contents();
+
+  // Both steps are on unless the user turns them off.
+  EXPECT_TRUE(window_->CheckBox_EDID_verify->isChecked());
+  EXPECT_TRUE(window_->CheckBox_EDID_backup->isChecked());
+  dialogs_.answerThreeWayWith(Answer::kOther);
+  dialogs_.answerNextDialog(path("wrong.bin"));
+  click(window_->EDID_WRITE);
+  EXPECT_EQ(dialogs_.questions().size(), 1u);
+  EXPECT_EQ(contents(), corrected);
+  EXPECT_EQ(fileBytes(path("wrong.bin")), wrong);
+  EXPECT_EQ(adapter_->openCount(), 3u);
+  EXPECT_EQ(memo().last().toStdString(), edid::msg::kSafety.verifyOk);
+  ASSERT_TRUE(std::filesystem::exists(path("backups")));
+  const auto backup = std::filesystem::directory_iterator(path("backups"))->path();
+  EXPECT_EQ(fileBytes(backup.string()), before);
+
+  // Both off and Yes to the checksum: the documented write alone, the image as it is.
+  window_->CheckBox_EDID_verify->setChecked(false);
+  window_->CheckBox_EDID_backup->setChecked(false);
+  dialogs_.answerThreeWayWith(Answer::kYes);
+  dialogs_.answerNextDialog(path("wrong.bin"));
+  click(window_->EDID_WRITE);
+  EXPECT_EQ(adapter_->openCount(), 4u);
+  EXPECT_EQ(sent().size(), 3u + 256u + 1u);
+  EXPECT_EQ(contents(), wrong);
+
+  // The backups folder is shown through the dialogs; nothing is launched here.
+  window_->BitBtn_EDID_backups->click();
+  EXPECT_EQ(dialogs_.foldersShown(), std::vector<std::string>{path("backups")});
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "tools/edid/ui/edid_window.h"
 
 #include <QHBoxLayout>
+#include <filesystem>
+#include <system_error>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -27,6 +29,7 @@ QPushButton* operationButton(QWidget* parent, const char* name, const char* text
 TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bounds)
     : QtToolView(context, parent),
       tool_(context.bus, *this, bounds),
+      safe_(tool_, *this),
       chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
                              this)) {
   setObjectName("EDID_form");
@@ -38,8 +41,19 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
   EDID_WRITE = operationButton(this, edid::msg::kWriteButton, "#FF0000");
   EXIT_EDID = new QPushButton(QString::fromUtf8(edid::msg::kExitButton), this);
   EXIT_EDID->setObjectName("EXIT_EDID");
+  CheckBox_EDID_verify = new QCheckBox(QString::fromUtf8(edid::msg::kVerifyBox), this);
+  CheckBox_EDID_verify->setObjectName("CheckBox_EDID_verify");
+  CheckBox_EDID_verify->setChecked(true);
+  CheckBox_EDID_backup = new QCheckBox(QString::fromUtf8(edid::msg::kBackupBox), this);
+  CheckBox_EDID_backup->setObjectName("CheckBox_EDID_backup");
+  CheckBox_EDID_backup->setChecked(true);
+  BitBtn_EDID_backups = new QPushButton(QString::fromUtf8(edid::msg::kBackupsButton), this);
+  BitBtn_EDID_backups->setObjectName("BitBtn_EDID_backups");
   addStartButton(EDID_READ);
   addStartButton(EDID_WRITE);
+  // What a write will do cannot change while one runs.
+  addStartButton(CheckBox_EDID_verify);
+  addStartButton(CheckBox_EDID_backup);
 
   auto* layout = new QVBoxLayout(this);
   auto* buttons = new QHBoxLayout;
@@ -53,13 +67,21 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
   // A dump line is 66 characters; the log shows it whole.
   memo->setMinimumWidth(memo->fontMetrics().horizontalAdvance(QString(72, QLatin1Char('0'))));
   layout->addWidget(memo, 1);
+  // Below the log, so the buttons and the log keep their places.
+  auto* safety = new QHBoxLayout;
+  safety->addWidget(CheckBox_EDID_verify);
+  safety->addWidget(CheckBox_EDID_backup);
+  safety->addStretch(1);
+  safety->addWidget(BitBtn_EDID_backups);
+  layout->addLayout(safety);
 
   connect(EDID_READ, &QPushButton::clicked, this, &TEDID_form::EDID_READClick);
   connect(EDID_WRITE, &QPushButton::clicked, this, &TEDID_form::EDID_WRITEClick);
   connect(EXIT_EDID, &QPushButton::clicked, this, &TEDID_form::EXIT_EDIDClick);
+  connect(BitBtn_EDID_backups, &QPushButton::clicked, this, &TEDID_form::BitBtn_EDID_backupsClick);
   connect(chain_, &ChainDriver::ended, this, [this] { setStartButtonsEnabled(true); });
 
-  resize(680, 520);
+  resize(680, 556);
   if (const QScreen* screen = this->screen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -90,11 +112,26 @@ void TEDID_form::EDID_READClick() {
   startOperation(std::move(chain));
 }
 
+SafetyOptions TEDID_form::safetyOptions() const {
+  SafetyOptions options;
+  options.verify = CheckBox_EDID_verify->isChecked();
+  options.backup = CheckBox_EDID_backup->isChecked();
+  options.backupsFolder = context().backupsFolder;
+  return options;
+}
+
+// The write runs as a chain: the file chosen and checked here, then the backup read, the
+// write and the read-back, each on its own worker.
 void TEDID_form::EDID_WRITEClick() {
   if (busy()) return;
-  PhaseChain chain;
-  chain.add([this](bool) { return PhaseStep::runWork([this] { return tool_.write(); }, false); });
-  startOperation(std::move(chain));
+  startOperation(safe_.write(safetyOptions(), false));
+}
+
+void TEDID_form::BitBtn_EDID_backupsClick() {
+  const std::string& folder = context().backupsFolder;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!context().dialogs.showFolder(folder, this)) logLine(edid::msg::backupsFolderNotOpened(folder));
 }
 
 void TEDID_form::EXIT_EDIDClick() {
