@@ -11,7 +11,6 @@
 #include "emulator/eeprom/panel_eeprom.h"
 #include "link/connection_test.h"
 #include "tests/support/recording_log.h"
-#include "app/frame/image_checks.h"
 #include "tools/edid/edid_image_check.h"
 #include "tools/edid/edid_messages.h"
 
@@ -156,7 +155,7 @@ TEST_F(CliEdidTest, WithEveryStepOffOnlyTheDocumentedWriteGoesOut) {
   EXPECT_FALSE(std::filesystem::exists(dir_ / "backups"));
 }
 
-TEST_F(CliEdidTest, AWrongImageIsRefusedUnlessForcedAndAChecksumCorrectedOnlyOnRequest) {
+TEST_F(CliEdidTest, AWrongChecksumIsRefusedAndCorrectedOnlyOnRequest) {
   const Bytes before = eepromBytes();
   const Bytes wrong = otherPanel(false);
   writeFile(path("wrong.bin"), wrong);
@@ -173,18 +172,6 @@ TEST_F(CliEdidTest, AWrongImageIsRefusedUnlessForcedAndAChecksumCorrectedOnlyOnR
   EXPECT_EQ(eepromBytes(), otherPanel(true));
   EXPECT_EQ(readFile(path("wrong.bin")), wrong);
   EXPECT_TRUE(outHas(edid::msg::checksumCorrected(wrong[127], otherPanel(true)[127])));
-
-  // Forced, it goes as it is.
-  ASSERT_EQ(run({"edid", "write", path("wrong.bin"), "--force", "--no-backup"}), kExitSuccess)
-      << err();
-  EXPECT_EQ(eepromBytes(), wrong);
-
-  // A file of the wrong size names both sizes, and is refused as well.
-  writeFile(path("long.bin"), Bytes(300, 0x11));
-  const std::size_t opens = adapter_->openCount();
-  EXPECT_EQ(run({"edid", "write", path("long.bin")}), kExitFailure);
-  EXPECT_TRUE(outHas(check_text::sizeDiffers(300, 256)));
-  EXPECT_EQ(adapter_->openCount(), opens);
 }
 
 TEST_F(CliEdidTest, WriteFailuresEndWithStatusOne) {
