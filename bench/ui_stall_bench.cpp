@@ -117,22 +117,6 @@ double probeCost() {
   return 100.0 * (bench::threadCpuSeconds() - cpu) / (static_cast<double>(wall.nsecsElapsed()) / 1e9);
 }
 
-// An operation that runs start to end in its click handler: the handler is the stall.
-Run measureHandler(const std::function<void()>& click) {
-  Run run;
-  QElapsedTimer handler;
-  handler.start();
-  const double cpu = bench::threadCpuSeconds();
-  click();
-  const double seconds = static_cast<double>(handler.nsecsElapsed()) / 1e9;
-  run.uiCpuPercent = 100.0 * (bench::threadCpuSeconds() - cpu) / seconds + baseline;
-  run.handlerMs = run.stallMs = seconds * 1e3;
-  run.worker = false;
-  run.ok = true;
-  QCoreApplication::processEvents();
-  return run;
-}
-
 // Clicks, then runs the event loop until `finished` holds (bounded by two minutes).
 Run measure(const std::function<void()>& click, const std::function<bool()>& finished,
             const std::function<void()>& whileRunning = {}) {
@@ -283,13 +267,14 @@ int main(int argc, char** argv) {
     auto eeprom = std::make_shared<emu::PanelEeprom>();
     adapter->addHandler(eeprom);
     AppContext context{bus, dialogs, [] {}, "", ""};
+    context.backupsFolder = dir + "/backups";
     TEDID_form window(context);
     window.show();
-    // No worker: the whole operation is the handler. One read first, so the figures do not
-    // carry the process's first use of the window.
-    window.EDID_READ->click();
-    print("EDID read", measureHandler([&] { window.EDID_READ->click(); }));
-    print("EDID write", measureHandler([&] { window.EDID_WRITE->click(); }));
+    auto idle = [&] { return !window.busy(); };
+    // One read first, so the figures do not carry the process's first use of the window.
+    measure([&] { window.EDID_READ->click(); }, idle);
+    print("EDID read", measure([&] { window.EDID_READ->click(); }, idle));
+    print("EDID write", measure([&] { window.EDID_WRITE->click(); }, idle));
   }
   std::filesystem::remove_all(dir);
   return 0;

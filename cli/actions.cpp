@@ -27,10 +27,18 @@ constexpr ActionEntry kActions[] = {
      "[--port PATH] edid read FILE [--force]",
      "Reads the panel's EEPROM, shows it as a hex dump and saves it to FILE.\n"
      "An existing FILE is refused unless --force is given.\n"},
-    {"edid", "write", Operation::kEdidWrite, true, true, kAdapter,
-     "[--port PATH] edid write FILE",
+    {"edid", "write", Operation::kEdidWrite, true, true, kAdapter | kSafety | opt::kFixChecksum,
+     "[--port PATH] edid write FILE [--fix-checksum] [--no-backup] [--no-verify] [--force]",
      "Writes the first 256 bytes of FILE into the panel's EEPROM (a shorter file leaves the\n"
-     "rest erased, FFh). Fails when the EEPROM does not report the write done.\n"},
+     "rest erased, FFh). Fails when the EEPROM does not report the write done. The image is\n"
+     "decoded first; a FILE that is not 256 bytes, is blank (all FFh or all 00h), lacks the\n"
+     "header 00 FF FF FF FF FF FF 00 or has a wrong base-block checksum is refused. Then the\n"
+     "EEPROM is read into a new backup file, and after the write read back and compared\n"
+     "with the 256 bytes sent.\n"
+     "  --fix-checksum  write the image with its checksum corrected (FILE is not changed)\n"
+     "  --no-backup     no backup read before the write\n"
+     "  --no-verify     no read-back after it\n"
+     "  --force         write a refused FILE as it is\n"},
     {"kb90", "read", Operation::kKb90Read, true, true, kAdapter,
      "[--port PATH] kb90 read FILE [--force]",
      "Reads the controller's 128 KiB flash into FILE.\n"
@@ -121,13 +129,13 @@ constexpr const char* kOutputs =
     "The log lines the tool's window would show go to standard output, one per line;\n"
     "progress and message boxes go to standard error.\n"
     "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n"
-    "A MEC16 erase or write, an ITE write and a KB90 write first read the chip into a new\n"
-    "file of the backups folder, $XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/\n"
-    "backups by default), named TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten.\n"
-    "A read-back failing to match fails the operation. A write or erase that fails once it\n"
-    "has begun changing the flash says so: the flash is partly written, keep the board\n"
-    "powered and connected, and write the image again. --no-backup --no-verify --force\n"
-    "leaves only the operation's own bytes on the line.\n";
+    "A MEC16 erase or write, an ITE write, a KB90 write and an EDID write first read the\n"
+    "chip into a new file of the backups folder, $XDG_DATA_HOME/tarvex/backups\n"
+    "(~/.local/share/tarvex/backups by default), named TOOL-YYYYMMDD-HHMMSS.bin; backups\n"
+    "are never overwritten. A read-back failing to match fails the operation. A write or\n"
+    "erase that fails once it has begun changing the flash says so: the flash is partly\n"
+    "written, keep the board powered and connected, and write the image again.\n"
+    "--no-backup --no-verify --force leaves only the operation's own bytes on the line.\n";
 
 }  // namespace
 

@@ -25,6 +25,7 @@ constexpr OptionEntry kOptions[] = {
     {"--preset", true, opt::kPreset},   {"--pins", true, opt::kPins},
     {"--no-verify", false, opt::kNoVerify}, {"--no-backup", false, opt::kNoBackup},
     {"--list", false, opt::kList},
+    {"--fix-checksum", false, opt::kFixChecksum},
 };
 
 const OptionEntry* findOption(std::string_view name) {
@@ -230,6 +231,7 @@ ParsedLine parseCommandLine(const std::vector<std::string>& args) {
   command.noSound = given.count("--no-sound") > 0;
   command.noVerify = given.count("--no-verify") > 0;
   command.noBackup = given.count("--no-backup") > 0;
+  command.fixChecksum = given.count("--fix-checksum") > 0;
 
   if (given.count("--seconds")) {
     command.seconds = seconds(given["--seconds"]);
