@@ -18,11 +18,17 @@ constexpr unsigned kAdapter = opt::kPort;
 constexpr unsigned kSafety = opt::kNoVerify | opt::kNoBackup;
 
 constexpr ActionEntry kActions[] = {
-    {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter,
-     "[--port PATH] adapter check",
+    {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter | opt::kRepeat,
+     "[--port PATH] adapter check [--repeat N]",
      "Walks through the search, set-up and handshake of every attached adapter and reports\n"
      "each step, as the connection test window does. Fails unless an adapter answers with\n"
-     "the expected firmware.\n"},
+     "the expected firmware.\n"
+     "  --repeat N    test the link's quality: make the handshake N times (1 to 10000) with\n"
+     "                the adapter that answered, the first with the full report; print the\n"
+     "                failed handshakes, the answer times (minimum, median, maximum) against\n"
+     "                what the line should give, and whether the link is sound or what looks\n"
+     "                wrong (lost answers, a wrong firmware tag, slow answers). Fails unless\n"
+     "                every handshake passed in time. Ctrl-C stops it (it then fails).\n"},
     {"edid", "read", Operation::kEdidRead, true, true, kAdapter,
      "[--port PATH] edid read FILE [--force]",
      "Reads the panel's EEPROM, shows it as a hex dump and saves it to FILE.\n"

@@ -5,6 +5,7 @@
 #include "cli/runners.h"
 #include "cli/terminal_view.h"
 #include "link/connection_test.h"
+#include "link/link_quality.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex::cli {
@@ -12,6 +13,10 @@ namespace tarvex::cli {
 int runAdapter(const Command& command, const CliEnv& env) {
   const auto bus = env.openBus(command.port);
   TerminalView view(env);
+  if (command.repeat) {
+    return runLinkQualityTest(*bus, view, *command.repeat, env.interrupted) ? kExitSuccess
+                                                                           : kExitFailure;
+  }
   return runConnectionTest(*bus, view) ? kExitSuccess : kExitFailure;
 }
 
