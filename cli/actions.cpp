@@ -59,6 +59,9 @@ constexpr ActionEntry kActions[] = {
      "[--port PATH] keyboard scan [--seconds S] [--no-sound]",
      "Scans the keyboard matrix and prints each pin pair as its cell toggles, e.g. \"3-7 red\"\n"
      "(red: connected once, yellow: again). Runs until Ctrl-C, or for S seconds.\n"
+     "A pair connected in the first replies, before a key can have been pressed, is shorted\n"
+     "lines or a stuck key: it is named once and shown as fuchsia. When the scan ends, a\n"
+     "summary counts the distinct pin pairs seen and lists them.\n"
      "  --seconds S   stop after S seconds\n"
      "  --no-sound    keep the adapter's buzzer quiet\n"},
     {"mec16", "check", Operation::kMec16Check, false, true, kAdapter,
