@@ -18,11 +18,17 @@ constexpr unsigned kAdapter = opt::kPort;
 constexpr unsigned kSafety = opt::kNoVerify | opt::kNoBackup;
 
 constexpr ActionEntry kActions[] = {
-    {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter,
-     "[--port PATH] adapter check",
+    {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter | opt::kRepeat,
+     "[--port PATH] adapter check [--repeat N]",
      "Walks through the search, set-up and handshake of every attached adapter and reports\n"
      "each step, as the connection test window does. Fails unless an adapter answers with\n"
-     "the expected firmware.\n"},
+     "the expected firmware.\n"
+     "  --repeat N    test the link's quality: make the handshake N times (1 to 10000) with\n"
+     "                the adapter that answered, the first with the full report; print the\n"
+     "                failed handshakes, the answer times (minimum, median, maximum) against\n"
+     "                what the line should give, and whether the link is sound or what looks\n"
+     "                wrong (lost answers, a wrong firmware tag, slow answers). Fails unless\n"
+     "                every handshake passed in time. Ctrl-C stops it (it then fails).\n"},
     {"edid", "read", Operation::kEdidRead, true, true, kAdapter,
      "[--port PATH] edid read FILE [--force]",
      "Reads the panel's EEPROM, shows it as a hex dump and saves it to FILE.\n"
@@ -64,6 +70,9 @@ constexpr ActionEntry kActions[] = {
      "[--port PATH] keyboard scan [--seconds S] [--no-sound]",
      "Scans the keyboard matrix and prints each pin pair as its cell toggles, e.g. \"3-7 red\"\n"
      "(red: connected once, yellow: again). Runs until Ctrl-C, or for S seconds.\n"
+     "A pair connected in the first replies, before a key can have been pressed, is shorted\n"
+     "lines or a stuck key: it is named once and shown as fuchsia. When the scan ends, a\n"
+     "summary counts the distinct pin pairs seen and lists them.\n"
      "  --seconds S   stop after S seconds\n"
      "  --no-sound    keep the adapter's buzzer quiet\n"},
     {"mec16", "check", Operation::kMec16Check, false, true, kAdapter,

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "cli/actions.h"
+#include "link/link_quality.h"
 #include "tools/kb90/kb90_messages.h"
 
 namespace tarvex::cli {
@@ -26,6 +27,7 @@ constexpr OptionEntry kOptions[] = {
     {"--no-verify", false, opt::kNoVerify}, {"--no-backup", false, opt::kNoBackup},
     {"--list", false, opt::kList},
     {"--fix-checksum", false, opt::kFixChecksum},
+    {"--repeat", true, opt::kRepeat},
 };
 
 const OptionEntry* findOption(std::string_view name) {
@@ -236,6 +238,14 @@ ParsedLine parseCommandLine(const std::vector<std::string>& args) {
   if (given.count("--seconds")) {
     command.seconds = seconds(given["--seconds"]);
     if (!command.seconds) return usageError("--seconds takes a number of seconds above 0");
+  }
+
+  if (given.count("--repeat")) {
+    command.repeat = wholeNumber(given["--repeat"]);
+    if (!command.repeat || *command.repeat < kMinRepeats || *command.repeat > kMaxRepeats) {
+      return usageError("--repeat takes a count of handshakes from " +
+                        std::to_string(kMinRepeats) + " to " + std::to_string(kMaxRepeats));
+    }
   }
 
   command.list = given.count("--list") > 0;

@@ -48,6 +48,7 @@ struct Command {
   int preset = 0;                   // ite settings: presets-file entry, from 1 (0: none)
   std::optional<PinAssignments> pins;  // ite settings: all 15 boxes given by --pins
   bool list = false;                // kb90 wiring / ite settings: list the base file's boards
+  std::optional<int> repeat;        // adapter check: make the handshake this many times
 };
 
 // What the command line asks for: an operation to run, a help text to print, or a usage

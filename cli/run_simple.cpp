@@ -7,13 +7,19 @@
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
 #include "link/connection_test.h"
+#include "link/link_quality.h"
 #include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex::cli {
+
 int runAdapter(const Command& command, const CliEnv& env) {
   const auto bus = env.openBus(command.port);
   TerminalView view(env);
+  if (command.repeat) {
+    return runLinkQualityTest(*bus, view, *command.repeat, env.interrupted) ? kExitSuccess
+                                                                           : kExitFailure;
+  }
   return runConnectionTest(*bus, view) ? kExitSuccess : kExitFailure;
 }
 

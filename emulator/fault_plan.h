@@ -27,6 +27,9 @@ struct FlakyContact {
 struct FaultPlan {
   bool refuseOpen = false;                     // open() fails, as for a device held elsewhere
   bool silent = false;                         // the firmware sends nothing at all
+  // The firmware sends nothing during this one open (counted from 1 since the records were
+  // last cleared), as a contact that drops out for a moment.
+  std::optional<std::uint64_t> silentOnOpen;
   std::optional<std::uint64_t> stopAfterBytes;  // sends only the first k bytes of an open
   std::optional<std::uint64_t> unplugAfterBytes;  // unplugs once k bytes of an open went out
   std::optional<std::uint64_t> corruptByteAt;  // flips the bits of the k-th byte (from 0)

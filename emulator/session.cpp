@@ -167,6 +167,7 @@ void Session::send(std::span<const std::uint8_t> bytes) {
   const FaultPlan faults = adapter_.faults();
   if (faults.replyDelay.count() > 0) pause(faults.replyDelay);
   if (faults.silent) return;
+  if (faults.silentOnOpen && openIndex_ + 1 == *faults.silentOnOpen) return;
 
   bool unplugNow = false;
   // With a late stray byte, the stray and whatever follows it in this reply go out after

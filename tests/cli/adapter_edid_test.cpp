@@ -48,6 +48,36 @@ TEST_F(CliAdapterCheckTest, FailsWithoutAnAdapterOrWithTheWrongFirmware) {
   EXPECT_EQ(outLines().back(), "Перебрали все порты, нам никто не ответил");
 }
 
+TEST_F(CliAdapterCheckTest, RepeatReportsTheLinksQualityAndFailsOnAnyFault) {
+  auto adapter = bus_.attach(emu::tags::v41());
+  EXPECT_EQ(run({"adapter", "check", "--repeat", "4"}), kExitSuccess) << err();
+  EXPECT_TRUE(outHas("Порт переконфигурирован. Закрыли порт и вышли."));
+  EXPECT_TRUE(outHas("Рукопожатий: 4, неудачных: 0"));
+  EXPECT_EQ(outLines().back(), "Связь в порядке.");
+  EXPECT_EQ(adapter->openCount(), 4u);
+
+  adapter->clearRecords();
+  adapter->setFaults({.silentOnOpen = 2});
+  EXPECT_EQ(run({"adapter", "check", "--repeat=3"}), kExitFailure);
+  EXPECT_TRUE(outHas("Рукопожатие 2: нет ответа в три байта"));
+  EXPECT_TRUE(outHas("Рукопожатий: 3, неудачных: 1"));
+  EXPECT_FALSE(outHas("Связь в порядке."));
+
+  // Ctrl-C stops before the next handshake, and a stopped test fails.
+  adapter->setFaults({});
+  interrupted_ = true;
+  EXPECT_EQ(run({"adapter", "check", "--repeat", "10000"}), kExitFailure);
+  EXPECT_TRUE(outHas("Проверка остановлена после рукопожатия 1 из 10000"));
+
+  // Counts out of range, or not counts, are usage errors; the adapter is not touched.
+  adapter->clearRecords();
+  for (const char* count : {"0", "10001", "-3", "5x", ""}) {
+    EXPECT_EQ(run({"adapter", "check", "--repeat", count}), kExitUsage) << count;
+  }
+  EXPECT_EQ(run({"edid", "read", "x.bin", "--repeat", "3"}), kExitUsage);
+  EXPECT_EQ(adapter->openCount(), 0u);
+}
+
 class CliEdidTest : public CliBench {
  protected:
   void SetUp() override {

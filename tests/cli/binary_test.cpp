@@ -158,10 +158,11 @@ TEST_F(CliBinaryTest, CtrlCEndsAKeyboardScanWithItsStopSequence) {
   auto keyboard = std::make_shared<emu::EmulatedKeyboard>();
   adapter_->addHandler(keyboard);
   serve();
+  // Pressed before the scan starts, so shown as connected at start.
   ASSERT_TRUE(keyboard->pressKey(3, 7));
   auto child = start({"keyboard", "scan", "--port", server_.slavePath()});
   ASSERT_TRUE(child->collect(std::chrono::seconds(30), [](const std::string& out) {
-    return out.find("3-7 red\n") != std::string::npos;
+    return out.find("3-7 fuchsia\n") != std::string::npos;
   })) << child->out() << child->err();
   child->signal(SIGINT);
   EXPECT_EQ(child->wait(std::chrono::seconds(30)), 0) << child->err();
