@@ -33,7 +33,7 @@ PhaseStep Mec16SafeOps::finish(bool success) {
 
 PhaseStep Mec16SafeOps::readMain(const char* purpose, bool withInfo) {
   if (!tool_.startReadInto(read_, withInfo, purpose)) return PhaseStep::next(false);
-  return PhaseStep::runWork([this] { return tool_.runWorker(); }, true);
+  return PhaseStep::runRead([this] { return tool_.runWorker(); }, true);
 }
 
 PhaseChain Mec16SafeOps::write(const SafetyOptions& options, bool infoBoxChecked) {
