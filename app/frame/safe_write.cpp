@@ -50,7 +50,7 @@ PhaseStep SafeWrite::chooseAndCheck() {
 
 PhaseStep SafeWrite::readChip(const char* purpose) {
   if (!steps_.startRead(read_, purpose)) return PhaseStep::next(false);
-  return PhaseStep::runWork([this] { return steps_.runWork(); }, false);
+  return PhaseStep::runRead([this] { return steps_.runWork(); }, false);
 }
 
 PhaseStep SafeWrite::afterBackupRead(bool read) {

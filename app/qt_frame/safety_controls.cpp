@@ -7,12 +7,12 @@ namespace {
 
 constexpr const char* kVerifyBox = "Verify after write";
 constexpr const char* kBackupBox = "Backup before erase/write";
-constexpr const char* kOpenFolderButton = "Backups folder";
 
 }  // namespace
 
 SafetyControls::SafetyControls(bool offerVerify, std::string backupsFolder,
-                               FolderOpener openFolder, QWidget* parent)
+                               FolderOpener openFolder, QWidget* parent,
+                               const char* folderButtonCaption)
     : QWidget(parent), backupsFolder_(std::move(backupsFolder)), opener_(std::move(openFolder)) {
   setObjectName("SafetyControls");
   auto* row = new QHBoxLayout(this);
@@ -28,7 +28,7 @@ SafetyControls::SafetyControls(bool offerVerify, std::string backupsFolder,
   backup_->setChecked(true);
   row->addWidget(backup_);
   row->addStretch(1);
-  openFolder_ = new QPushButton(QString::fromUtf8(kOpenFolderButton), this);
+  openFolder_ = new QPushButton(QString::fromUtf8(folderButtonCaption), this);
   openFolder_->setObjectName("OpenBackupsFolder");
   openFolder_->setToolTip(QString::fromStdString(backupsFolder_));
   openFolder_->setEnabled(!backupsFolder_.empty() && opener_ != nullptr);

@@ -14,12 +14,16 @@
 
 namespace tarvex {
 
+// The folder button's caption in the windows that log in English.
+inline constexpr const char* kBackupsFolderButton = "Backups folder";
+
 class SafetyControls final : public QWidget {
   Q_OBJECT
  public:
   // Without `offerVerify` there is no verify box (the adapter verifies the tool's writes).
+  // The folder button takes the caption in the window's own language.
   SafetyControls(bool offerVerify, std::string backupsFolder, FolderOpener openFolder,
-                 QWidget* parent);
+                 QWidget* parent, const char* folderButtonCaption = kBackupsFolderButton);
 
   // The steps as the boxes stand now; --force has no box: the window asks instead.
   SafetyOptions options() const;

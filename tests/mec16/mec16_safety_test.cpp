@@ -146,6 +146,17 @@ TEST_F(Mec16SafetyTest, TheReadBackCatchesAChipThatStoresOtherBytes) {
   padded.resize(1024, 0xFF);
   EXPECT_EQ(tool_.sentImage(), padded);
   EXPECT_TRUE(hasLine(text::kSafety.verifyOk));
+
+  // Past a short image the block must read erased too: old firmware left there, written
+  // over with the user's Yes, is no image written.
+  Bytes oldTail(kMain, 0xFF);
+  oldTail[0x10000] = 0x12;
+  chip_->setMain(oldTail);
+  view_.clearLog();
+  EXPECT_FALSE(write(shortImage, options()));
+  EXPECT_FALSE(hasLine(text::kSafety.verifyOk));
+  EXPECT_TRUE(hasLine(std::string(text::kSafety.mismatchAt) + "0x010000" +
+                      text::kSafety.mismatchCount + "1" + text::kSafety.mismatchEnd));
 }
 
 TEST_F(Mec16SafetyTest, AFailedBackupStopsBeforeAnythingIsErasedOrWritten) {

@@ -44,6 +44,7 @@ enum class Fault {
   kBadImage,       // the image to write is a folder, a pipe or a file whose reads fail
   kStrayByte,      // one byte nobody asked for, just before that reply byte
   kTagLineEnd,     // the firmware tag followed by CR LF
+  kBackupFails,    // the backups folder cannot take the backup (a full disk, not a folder)
   // Faults of the chip's cells, which only a read after the write or erase can see.
   kStoredWrong,   // a byte acknowledged, but the cell keeps another
   kStuckBit,      // a bit of one cell (or of every cell) stuck at 0 or 1
@@ -56,7 +57,7 @@ inline constexpr Fault kAllFaults[] = {
     Fault::kNone,      Fault::kAbsent,    Fault::kWrongFirmware, Fault::kSilentFirst,
     Fault::kSilentMid, Fault::kUnplugMid, Fault::kCorrupt,       Fault::kBadStatus,
     Fault::kSlowReply, Fault::kNoFile,    Fault::kDiskFull,      Fault::kFlushFails,
-    Fault::kBadImage,  Fault::kStrayByte, Fault::kTagLineEnd};
+    Fault::kBadImage,  Fault::kStrayByte, Fault::kTagLineEnd,   Fault::kBackupFails};
 
 // The faults a tool can only ride out by reading back what it wrote or by reading twice.
 // The matrix shows their cells beside the others. A cell is enforced where the bench's
@@ -262,6 +263,7 @@ class Bench {
   bool seeded_ = false;  // an earlier dump was put at the image path before a read
   std::optional<Bytes> chipBefore_;
   std::unique_ptr<DiskFull> full_;
+  std::string backupsFolder_;  // where runSafeOps keeps the backup; empty: the scratch folder
   std::uint64_t randomState_;
   const SafetyTexts* safety_ = nullptr;
 };

@@ -71,7 +71,7 @@ class EdidReadBench final : public EdidBench {
   }
   OpKind kind() const override { return OpKind::kRead; }
   bool applies(Fault fault) const override {
-    return fault != Fault::kBadImage && !isCellFault(fault);
+    return fault != Fault::kBadImage && fault != Fault::kBackupFails && !isCellFault(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());

@@ -1,6 +1,8 @@
 // The ITE settings exchange, connection check, read and write against an emulated IT85xx
 // board. Check, read and write find the settings already in the adapter, as after a
-// "Send settings" that went well.
+// "Send settings" that went well. The write runs as the window runs it, through its safe
+// chain (backup read, the documented erase and write, read-back); its "steps off" bench
+// runs the documented sequence alone, as --no-backup --no-verify --force does.
 
 #include <algorithm>
 #include <thread>
@@ -9,6 +11,7 @@
 #include "tests/reliability/bench_views.h"
 #include "tests/reliability/operations.h"
 #include "tools/ite/ite_messages.h"
+#include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ite_tool.h"
 
 namespace tarvex::reliability {
@@ -135,7 +138,7 @@ class IteReadBench final : public IteBench {
   }
   OpKind kind() const override { return OpKind::kRead; }
   bool applies(Fault fault) const override {
-    return fault != Fault::kBadImage && !isCellFault(fault);
+    return fault != Fault::kBadImage && fault != Fault::kBackupFails && !isCellFault(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
@@ -148,9 +151,16 @@ class IteReadBench final : public IteBench {
   void armBadStatus() override { armBoard({.badPageStatusAt = 256}); }
 };
 
+// Whether the write bench runs the safety net's steps around the documented sequence.
+enum class Steps { kOn, kOff };
+
 class IteWriteBench final : public IteBench {
  public:
-  explicit IteWriteBench(const BenchConfig& config) : IteBench(config, true) {
+  IteWriteBench(const BenchConfig& config, Steps steps) : IteBench(config, true) {
+    if (steps == Steps::kOn) useSafetyNet(text::kSafety);
+    // A file shorter or longer than the flash, or all blank, is what the technician means
+    // to write.
+    view_.answerQuestionsWith(true);
     board_->setFlash(randomImage(kFlashSize));
     Bytes image(kFlashSize, 0xFF);
     if (!config.varied) {
@@ -175,12 +185,15 @@ class IteWriteBench final : public IteBench {
                                                  [](std::uint8_t b) { return b != 0xFF; }));
   }
   OpKind kind() const override { return OpKind::kWrite; }
+  // With the steps off nothing reads the flash back after the write.
   bool applies(Fault fault) const override {
+    if (isCellFault(fault) && !usesSafetyNet()) return false;
     return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startWrite());
+    reported_ = runSafeOps([this](const SafetyOptions& o) { return safe_.chain(o); },
+                           [this] { return safe_.succeeded(); });
   }
   std::optional<bool> dataIntact() const override { return board_->flash() == expected_; }
 
@@ -202,6 +215,7 @@ class IteWriteBench final : public IteBench {
   void clearChipFaults() override { board_->setChipFaults({}); }
 
  private:
+  SafeWrite safe_ = iteSafeWrite(tool_, view_);
   Bytes expected_;
   int programmed_ = 0;
 };
@@ -218,7 +232,10 @@ std::unique_ptr<Bench> makeIteRead(const BenchConfig& config) {
   return std::make_unique<IteReadBench>(config);
 }
 std::unique_ptr<Bench> makeIteWrite(const BenchConfig& config) {
-  return std::make_unique<IteWriteBench>(config);
+  return std::make_unique<IteWriteBench>(config, Steps::kOn);
+}
+std::unique_ptr<Bench> makeIteWriteStepsOff(const BenchConfig& config) {
+  return std::make_unique<IteWriteBench>(config, Steps::kOff);
 }
 
 }  // namespace tarvex::reliability

@@ -97,7 +97,7 @@ class Mec16ReadBench final : public Mec16Bench {
   }
   OpKind kind() const override { return OpKind::kRead; }
   bool applies(Fault fault) const override {
-    return fault != Fault::kBadImage && !isCellFault(fault);
+    return fault != Fault::kBadImage && fault != Fault::kBackupFails && !isCellFault(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());

@@ -9,6 +9,7 @@ const std::vector<Operation>& operations() {
       {"EDID write", makeEdidWrite},
       {"KB90xx read", makeKb90Read},
       {"KB90xx write", makeKb90Write},
+      {"KB90xx write, steps off", makeKb90WriteStepsOff},
       {"keyboard scan", makeKeyboardScan},
       {"MEC16 check", makeMec16Check},
       {"MEC16 read", makeMec16Read},
@@ -21,6 +22,7 @@ const std::vector<Operation>& operations() {
       {"ITE check", makeIteCheck},
       {"ITE read", makeIteRead},
       {"ITE write", makeIteWrite},
+      {"ITE write, steps off", makeIteWriteStepsOff},
   };
   return all;
 }

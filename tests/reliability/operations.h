@@ -21,6 +21,7 @@ std::unique_ptr<Bench> makeEdidRead(const BenchConfig& config);
 std::unique_ptr<Bench> makeEdidWrite(const BenchConfig& config);
 std::unique_ptr<Bench> makeKb90Read(const BenchConfig& config);
 std::unique_ptr<Bench> makeKb90Write(const BenchConfig& config);
+std::unique_ptr<Bench> makeKb90WriteStepsOff(const BenchConfig& config);
 std::unique_ptr<Bench> makeKeyboardScan(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16Check(const BenchConfig& config);
 std::unique_ptr<Bench> makeMec16Read(const BenchConfig& config);
@@ -33,5 +34,6 @@ std::unique_ptr<Bench> makeIteSettings(const BenchConfig& config);
 std::unique_ptr<Bench> makeIteCheck(const BenchConfig& config);
 std::unique_ptr<Bench> makeIteRead(const BenchConfig& config);
 std::unique_ptr<Bench> makeIteWrite(const BenchConfig& config);
+std::unique_ptr<Bench> makeIteWriteStepsOff(const BenchConfig& config);
 
 }  // namespace tarvex::reliability

@@ -47,10 +47,17 @@ bool successImpossible(const Bench& bench, Fault fault) {
     case Fault::kDiskFull:
     case Fault::kFlushFails:
     case Fault::kBadImage:
+    case Fault::kBackupFails:
       return true;
     default:
       return false;
   }
+}
+
+// The tool stopped at a backup it could not keep: the chip must be as it was, since no
+// copy of its old content exists anywhere.
+bool changedWithoutBackup(const Bench& bench) {
+  return bench.fault().kind == Fault::kBackupFails && bench.chipUnchanged() == false;
 }
 
 }  // namespace
@@ -95,6 +102,7 @@ InjectedFault matrixFault(Fault kind, std::uint64_t healthyReplies, Duration bou
   InjectedFault fault{.kind = kind, .at = healthyReplies / 2};
   fault.delay = std::chrono::duration_cast<std::chrono::microseconds>(bound * 2 / 5);
   if (kind == Fault::kBadImage) fault.at = 1;  // the pipe, which once hung a write
+  if (kind == Fault::kBackupFails) fault.at = 1;  // the disk that fills up mid-backup
   return fault;
 }
 
@@ -192,6 +200,8 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
       if (fault == Fault::kBadImage && bench.chipUnchanged() == false) {
         fail("the chip changed, though the image could not be read");
       }
+      if (changedWithoutBackup(bench)) fail("the chip changed, though its backup was not kept");
+      if (fault == Fault::kBackupFails && !verdict) fail("did not stop on the backup not kept");
       if (fault == Fault::kAbsent && bench.opens() != 0) fail("opened an absent adapter");
       if ((fault == Fault::kWrongFirmware || fault == Fault::kTagLineEnd) && sent != Bytes{'B'}) {
         fail("sent more than 'B' to a wrong firmware");
@@ -234,7 +244,7 @@ SoakVerdict judge(const Bench& bench, const RunResult& run, std::uint64_t health
   if (verdict.hang) return verdict;
   // A success returned to the caller counts as told: a command line exits 0 on it.
   verdict.claimedSuccess = bench.claimedSuccess() || bench.reported() == true;
-  verdict.lostData = bench.backupIntact() == false;
+  verdict.lostData = bench.backupIntact() == false || changedWithoutBackup(bench);
   if (!verdict.claimedSuccess) return verdict;
   if (bench.reported() == false) verdict.falseSuccess = true;  // told, but returned failure
 

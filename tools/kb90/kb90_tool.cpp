@@ -85,7 +85,8 @@ bool Kb90Tool::prepareRead(MemoryImage* memory, const char* purpose) {
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kReading);
   // A read into memory is a step of a write, which keeps KB90XX_WRITE enabled instead.
-  buttons_.setButtonEnabled(memory ? Kb90Button::kRead : Kb90Button::kWrite, false);
+  disabled_ = memory ? Kb90Button::kRead : Kb90Button::kWrite;
+  buttons_.setButtonEnabled(disabled_, false);
   buttons_.setButtonEnabled(Kb90Button::kExit, false);
   pending_ = Pending::kRead;
   return true;
@@ -150,7 +151,8 @@ bool Kb90Tool::prepareWrite(const std::string& fileName) {
   view_.setGaugeColor(0, colors::kRed);
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kWriting);
-  buttons_.setButtonEnabled(Kb90Button::kRead, false);
+  disabled_ = Kb90Button::kRead;
+  buttons_.setButtonEnabled(disabled_, false);
   buttons_.setButtonEnabled(Kb90Button::kExit, false);
   pending_ = Pending::kWrite;
   return true;
@@ -229,12 +231,11 @@ void Kb90Tool::keepPartial() {
 
 void Kb90Tool::endTransfer(bool succeeded) {
   succeeded_ = succeeded;
-  const bool reading = pending_ == Pending::kRead;
   CloseAdapterLink(link_);
   source_ = {};
   pending_ = Pending::kNone;
   setMode(kModeNone);
-  buttons_.setButtonEnabled(reading ? Kb90Button::kWrite : Kb90Button::kRead, true);
+  buttons_.setButtonEnabled(disabled_, true);
   buttons_.setButtonEnabled(Kb90Button::kExit, true);
 }
 

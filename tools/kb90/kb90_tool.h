@@ -115,6 +115,8 @@ class Kb90Tool {
 
   // Set by a click handler, read by the worker once the mode word names the transfer.
   Pending pending_ = Pending::kNone;
+  // The button the transfer in progress disabled beside EXIT, enabled again at its end.
+  Kb90Button disabled_ = Kb90Button::kWrite;
   int blockCounter_ = 0;
   ImageChecksum fileChecksum_;
   bool succeeded_ = false;  // the result of the transfer the worker ran last

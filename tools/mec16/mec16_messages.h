@@ -155,6 +155,8 @@ inline constexpr const char* kMainNotBlank =
     "MAIN блок не стёрт: запись поверх оставит смесь старых и новых данных. Сначала сотрите.";
 inline constexpr const char* kWriteAnyway = "Записать всё равно?";
 inline constexpr const char* kWriteNotVerified = "Запись без проверки (проверка выключена).";
+// The button under the controls that opens the backups folder.
+inline constexpr const char* kBackupsFolderButton = "Папка резервных копий";
 inline constexpr SafetyTexts kSafety{
     .tool = "mec16",
     .askGoOn = "Продолжить?",

@@ -33,7 +33,7 @@ PhaseStep Mec16SafeOps::finish(bool success) {
 
 PhaseStep Mec16SafeOps::readMain(const char* purpose, bool withInfo) {
   if (!tool_.startReadInto(read_, withInfo, purpose)) return PhaseStep::next(false);
-  return PhaseStep::runWork([this] { return tool_.runWorker(); }, true);
+  return PhaseStep::runRead([this] { return tool_.runWorker(); }, true);
 }
 
 PhaseChain Mec16SafeOps::write(const SafetyOptions& options, bool infoBoxChecked) {
@@ -122,10 +122,12 @@ PhaseStep Mec16SafeOps::verdict(bool readSucceeded, bool blank) {
     view_.setGaugeColor(0, colors::kRed);
     return finish(false);
   }
-  const bool same = blank ? reportBlank(read_.bytes(), view_, text::kSafety, 0)
-                          : reportReadBack(read_.bytes(), tool_.sentImage(), view_,
-                                           text::kSafety, 0);
-  return finish(same);
+  if (blank) return finish(reportBlank(read_.bytes(), view_, text::kSafety, 0));
+  // Past a shorter image the block must still be as erased: old firmware (or a stuck cell)
+  // there would otherwise pass as the image written.
+  std::vector<std::uint8_t> expected = tool_.sentImage();
+  if (expected.size() < read_.bytes().size()) expected.resize(read_.bytes().size(), 0xFF);
+  return finish(reportReadBack(read_.bytes(), expected, view_, text::kSafety, 0));
 }
 
 PhaseChain Mec16SafeOps::erase(const SafetyOptions& options, bool withInfo) {

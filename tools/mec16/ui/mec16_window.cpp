@@ -118,7 +118,8 @@ TMEC16_Form::TMEC16_Form(AppContext& context, QWidget* parent, mec16::Mec16Bound
   auto* upper = new QHBoxLayout;
   upper->addLayout(controls);
   upper->addLayout(right, 1);
-  Safety = new SafetyControls(true, context.backupsFolder, context.openFolder, this);
+  Safety = new SafetyControls(true, context.backupsFolder, context.openFolder, this,
+                              text::kBackupsFolderButton);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(upper);
   layout->addWidget(Safety);
