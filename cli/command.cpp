@@ -24,7 +24,7 @@ constexpr OptionEntry kOptions[] = {
     {"--seconds", true, opt::kSeconds}, {"--no-sound", false, opt::kNoSound},
     {"--preset", true, opt::kPreset},   {"--pins", true, opt::kPins},
     {"--no-verify", false, opt::kNoVerify}, {"--no-backup", false, opt::kNoBackup},
-    {"--list", false, opt::kList},
+    {"--list", false, opt::kList},      {"--single-read", false, opt::kSingleRead},
 };
 
 const OptionEntry* findOption(std::string_view name) {
@@ -230,6 +230,7 @@ ParsedLine parseCommandLine(const std::vector<std::string>& args) {
   command.noSound = given.count("--no-sound") > 0;
   command.noVerify = given.count("--no-verify") > 0;
   command.noBackup = given.count("--no-backup") > 0;
+  command.singleRead = given.count("--single-read") > 0;
 
   if (given.count("--seconds")) {
     command.seconds = seconds(given["--seconds"]);

@@ -38,6 +38,7 @@ struct Command {
                                     // goes on past a wrong image or a chip not erased
   bool noVerify = false;            // --no-verify: no read-back after a write or erase
   bool noBackup = false;            // --no-backup: no backup before a write or erase
+  bool singleRead = false;          // --single-read: one read, not two compared
   bool info = false;                // mec16 read / erase: the information block too
   bool reversed = false;            // cable plugged the other way round
   bool noSound = false;             // keyboard scan: no buzzer

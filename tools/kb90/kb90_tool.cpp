@@ -45,24 +45,27 @@ bool Kb90Tool::openAndConnect(bool clearLog) {
 bool Kb90Tool::readClick() {
   if (!mode_.idle()) return false;
   if (!openAndConnect()) return false;
-  return prepareRead(nullptr, nullptr);
+  return prepareRead(nullptr, nullptr, Kb90Button::kRead);
 }
 
-bool Kb90Tool::readInto(MemoryImage& memory, const char* purpose) {
+bool Kb90Tool::readInto(MemoryImage& memory, const char* purpose, Kb90Button keepEnabled) {
   if (!mode_.idle()) return false;
   if (!openAndConnect(false)) return false;
-  return prepareRead(&memory, purpose);
+  return prepareRead(&memory, purpose, keepEnabled);
 }
 
-bool Kb90Tool::prepareRead(MemoryImage* memory, const char* purpose) {
+FileDialogSpec Kb90Tool::readDialog() {
+  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, text::kSaveFilter,
+          text::kDefaultName, text::kDefaultExtension};
+}
+
+bool Kb90Tool::prepareRead(MemoryImage* memory, const char* purpose, Kb90Button keepEnabled) {
   if (memory) {
     memory->clear();
     sink_ = memory;
     view_.logLine(purpose);
   } else {
-    const FileDialogSpec request{FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
-                                 text::kSaveFilter, text::kDefaultName, text::kDefaultExtension};
-    const auto chosen = view_.chooseFile(request);
+    const auto chosen = view_.chooseFile(readDialog());
     if (!chosen) {
       view_.logLine(text::kReadCancelled);
       CloseAdapterLink(link_);
@@ -84,8 +87,10 @@ bool Kb90Tool::prepareRead(MemoryImage* memory, const char* purpose) {
   view_.setGaugeColor(0, colors::kLime);
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kReading);
-  // A read into memory is a step of a write, which keeps KB90XX_WRITE enabled instead.
-  buttons_.setButtonEnabled(memory ? Kb90Button::kRead : Kb90Button::kWrite, false);
+  // The button of the operation under way stays enabled (a second press finds the tool
+  // busy): KB90XX_READ for a read, KB90XX_WRITE when the read is a step of a write.
+  disabled_ = keepEnabled == Kb90Button::kRead ? Kb90Button::kWrite : Kb90Button::kRead;
+  buttons_.setButtonEnabled(disabled_, false);
   buttons_.setButtonEnabled(Kb90Button::kExit, false);
   pending_ = Pending::kRead;
   return true;
@@ -150,7 +155,8 @@ bool Kb90Tool::prepareWrite(const std::string& fileName) {
   view_.setGaugeColor(0, colors::kRed);
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kWriting);
-  buttons_.setButtonEnabled(Kb90Button::kRead, false);
+  disabled_ = Kb90Button::kRead;
+  buttons_.setButtonEnabled(disabled_, false);
   buttons_.setButtonEnabled(Kb90Button::kExit, false);
   pending_ = Pending::kWrite;
   return true;
@@ -229,12 +235,11 @@ void Kb90Tool::keepPartial() {
 
 void Kb90Tool::endTransfer(bool succeeded) {
   succeeded_ = succeeded;
-  const bool reading = pending_ == Pending::kRead;
   CloseAdapterLink(link_);
   source_ = {};
   pending_ = Pending::kNone;
   setMode(kModeNone);
-  buttons_.setButtonEnabled(reading ? Kb90Button::kWrite : Kb90Button::kRead, true);
+  buttons_.setButtonEnabled(disabled_, true);
   buttons_.setButtonEnabled(Kb90Button::kExit, true);
 }
 
