@@ -8,11 +8,13 @@ const std::vector<Operation>& operations() {
       {"EDID read", makeEdidRead},
       {"EDID write", makeEdidWrite},
       {"KB90xx read", makeKb90Read},
+      {"KB90xx read, single", makeKb90SingleRead},
       {"KB90xx write", makeKb90Write},
       {"keyboard scan", makeKeyboardScan},
       {"MEC16 check", makeMec16Check},
       {"MEC16 read", makeMec16Read},
       {"MEC16 read+INFO", makeMec16ReadWithInfo},
+      {"MEC16 read, single", makeMec16SingleRead},
       {"MEC16 erase", makeMec16Erase},
       {"MEC16 write", makeMec16Write},
       {"MEC16 erase, steps off", makeMec16EraseStepsOff},
@@ -20,6 +22,7 @@ const std::vector<Operation>& operations() {
       {"ITE settings", makeIteSettings},
       {"ITE check", makeIteCheck},
       {"ITE read", makeIteRead},
+      {"ITE read, single", makeIteSingleRead},
       {"ITE write", makeIteWrite},
   };
   return all;
