@@ -4,7 +4,8 @@
 // The measurement covers the button handler (identification, register set-up) too. Then
 // the steps of the safety net: the backup read on its own (a MAIN read into memory, kept
 // in the backups folder), and the write as the window runs it (backup read, write,
-// read-back), each session modelled as the plain read and write are.
+// read-back), each session modelled as the plain read and write are; and the read as the
+// window runs it, twice and compared, two sessions.
 
 #include <cstdio>
 #include <filesystem>
@@ -14,9 +15,11 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/chain_measure.h"
 #include "bench/timing_bus.h"
 #include "emulator/emulator_bus.h"
 #include "emulator/mec16/mec1609.h"
+#include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
@@ -95,33 +98,6 @@ void modelMainWrite(bench::IdealLine& line) {
   for (int i = 0; i < 3; ++i) line.ask(15, 1);
 }
 
-// Runs a chain of sessions as the window does, each session's work on a thread of its own;
-// the CPU is the calling thread's (the phases' own parts) and the workers'.
-bench::Measurement measureChain(emu::EmulatedAdapter& adapter, bench::TimingBus& bus,
-                            PhaseChain chain) {
-  bench::Measurement m;
-  adapter.clearRecords();
-  bus.clear();
-  m.startedAt = steady_clock::now();
-  const double handlerCpu = bench::threadCpuSeconds();
-  double workerCpu = 0;
-  runChain(chain, [&](const PhaseStep& step) {
-    bool result = false;
-    std::thread worker([&] {
-      const double cpu = bench::threadCpuSeconds();
-      result = step.work();
-      workerCpu += bench::threadCpuSeconds() - cpu;
-    });
-    worker.join();
-    return result;
-  });
-  m.cpuSeconds = bench::threadCpuSeconds() - handlerCpu + workerCpu;
-  m.measuredSeconds = duration<double>(steady_clock::now() - m.startedAt).count();
-  m.reactionsUs = bench::microseconds(adapter.reactionTimes());
-  m.workUs = bus.workUs();
-  return m;
-}
-
 std::size_t filesIn(const std::string& folder) {
   std::error_code ec;
   std::size_t count = 0;
@@ -176,6 +152,21 @@ int main() {
     m.note = "768 pieces of 256 bytes, each acknowledged; from the click, handshake and set-up included";
     bench::report(m);
   }
+  // The read as the window runs it: two MAIN reads into memory, compared, then saved.
+  {
+    DoubleRead reads = mec16::mec16DoubleRead(tool, view, false);
+    std::filesystem::remove(file);
+    bench::Measurement m = bench::measureChain(*adapter, bus, reads.chain());
+    bench::IdealLine line(wire, m.startedAt);
+    modelMainRead(line);
+    modelMainRead(line);
+    m.operation = "MEC16 MAIN read twice";
+    m.modelledSeconds = line.seconds();
+    m.succeeded = reads.succeeded() && fileBytes(file) == chip->mainFlash() &&
+                  adapter->openCount() == 2;
+    m.note = "two MAIN read sessions compared, then the file saved; from the click";
+    bench::report(m);
+  }
   SafetyOptions options;
   options.backupsFolder = dir + "/backups";
   // The backup a write or erase keeps first: a MAIN read into memory, then saved, flushed
@@ -207,7 +198,7 @@ int main() {
     std::ofstream(file, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(image.data()), static_cast<long>(image.size()));
     mec16::Mec16SafeOps safe(tool, view);
-    bench::Measurement m = measureChain(*adapter, bus, safe.write(options, false));
+    bench::Measurement m = bench::measureChain(*adapter, bus, safe.write(options, false));
     bench::IdealLine line(wire, m.startedAt);
     modelMainRead(line);
     modelMainWrite(line);

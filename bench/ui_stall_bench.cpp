@@ -183,7 +183,9 @@ int main(int argc, char** argv) {
     AppContext context{bus, dialogs, [] {}, dir + "/absent.txt", ""};
     TKB901X_forms window(context);
     window.show();
-    auto idle = [&] { return !window.workerAlive() && window.tool().mode().idle(); };
+    auto idle = [&] {
+      return !window.workerAlive() && !window.chainRunning() && window.tool().mode().idle();
+    };
     print("KB90xx read", measure([&] { window.KB901X_READ->click(); }, idle));
     print("KB90xx write and verify", measure([&] { window.KB901X_WRITE->click(); }, idle));
   }
@@ -195,7 +197,9 @@ int main(int argc, char** argv) {
     AppContext context{bus, dialogs, [] {}, "", ""};
     TMEC16_Form window(context);
     window.show();
-    auto idle = [&] { return !window.workerAlive() && window.tool().modeWord().idle(); };
+    auto idle = [&] {
+      return !window.workerAlive() && !window.chainRunning() && window.tool().modeWord().idle();
+    };
     print("MEC16 MAIN read", measure([&] { window.BitBtn_RD_MEC16->click(); }, idle));
     print("MEC16 MAIN write", measure([&] { window.BitBtn_MEC16_WRITE->click(); }, idle));
   }
@@ -218,7 +222,9 @@ int main(int argc, char** argv) {
     window.ITE_ComboBox_MB_SWITCH->setCurrentIndex(1);
     emit window.ITE_ComboBox_MB_SWITCH->activated(1);
     window.ITE_SETUP_BitBtn->click();
-    auto idle = [&] { return !window.workerAlive() && window.tool().mode().idle(); };
+    auto idle = [&] {
+      return !window.workerAlive() && !window.chainRunning() && window.tool().mode().idle();
+    };
     print("ITE read", measure([&] { window.ITE_READ_BitBtn->click(); }, idle));
     // The same sparse image as the transfer benchmark: 8 runs of 256 bytes.
     std::vector<std::uint8_t> image(131072, 0xFF);

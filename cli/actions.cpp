@@ -17,6 +17,13 @@ constexpr ToolEntry kTools[] = {
 constexpr unsigned kAdapter = opt::kPort;
 constexpr unsigned kSafety = opt::kNoVerify | opt::kNoBackup;
 
+// The reads that are taken twice and compared.
+#define READ_TWICE_HELP                                                                          \
+  "The flash is read twice and the two reads compared; only equal reads are saved. Reads\n"  \
+  "that differ fail the read (check the cable and the contacts) and are kept beside FILE\n" \
+  "as FILE.read1.mismatch and FILE.read2.mismatch; FILE is left as it was.\n"             \
+  "  --single-read  one read, not compared\n"
+
 constexpr ActionEntry kActions[] = {
     {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter | opt::kRepeat,
      "[--port PATH] adapter check [--repeat N]",
@@ -45,10 +52,11 @@ constexpr ActionEntry kActions[] = {
      "  --no-backup     no backup read before the write\n"
      "  --no-verify     no read-back after it\n"
      "  --force         write a refused FILE as it is\n"},
-    {"kb90", "read", Operation::kKb90Read, true, true, kAdapter,
-     "[--port PATH] kb90 read FILE [--force]",
+    {"kb90", "read", Operation::kKb90Read, true, true, kAdapter | opt::kSingleRead,
+     "[--port PATH] kb90 read FILE [--single-read] [--force]",
      "Reads the controller's 128 KiB flash into FILE.\n"
-     "An existing FILE is refused unless --force is given.\n"},
+     "An existing FILE is refused unless --force is given.\n"
+     READ_TWICE_HELP},
     {"kb90", "write", Operation::kKb90Write, true, true, kAdapter | opt::kNoBackup,
      "[--port PATH] kb90 write FILE [--no-backup] [--force]",
      "Writes FILE into the controller's flash and verifies it by sum and CRC-16. Fails when\n"
@@ -79,11 +87,12 @@ constexpr ActionEntry kActions[] = {
      "[--port PATH] mec16 check",
      "Identifies the controller and shows its registers and protection status. Fails when\n"
      "a protection is set or the controller does not answer.\n"},
-    {"mec16", "read", Operation::kMec16Read, true, true, kAdapter | opt::kInfo,
-     "[--port PATH] mec16 read FILE [--info] [--force]",
+    {"mec16", "read", Operation::kMec16Read, true, true, kAdapter | opt::kInfo | opt::kSingleRead,
+     "[--port PATH] mec16 read FILE [--info] [--single-read] [--force]",
      "Reads the 192 KiB main flash block into FILE; with --info the information block too.\n"
      "Ctrl-C stops the read after the current block (the read then fails).\n"
-     "An existing FILE is refused unless --force is given.\n"},
+     "An existing FILE is refused unless --force is given.\n"
+     READ_TWICE_HELP},
     {"mec16", "erase", Operation::kMec16Erase, false, true, kAdapter | opt::kInfo | kSafety,
      "[--port PATH] mec16 erase [--info] [--no-backup] [--no-verify]",
      "Erases the main flash block; with --info the information block too. Refused (and\n"
@@ -113,10 +122,11 @@ constexpr ActionEntry kActions[] = {
     {"ite", "check", Operation::kIteCheck, false, true, kAdapter,
      "[--port PATH] ite check",
      "Attaches to the controller and reads its identification. Send the settings first.\n"},
-    {"ite", "read", Operation::kIteRead, true, true, kAdapter,
-     "[--port PATH] ite read FILE [--force]",
+    {"ite", "read", Operation::kIteRead, true, true, kAdapter | opt::kSingleRead,
+     "[--port PATH] ite read FILE [--single-read] [--force]",
      "Reads the controller's 128 KiB flash into FILE.\n"
-     "An existing FILE is refused unless --force is given.\n"},
+     "An existing FILE is refused unless --force is given.\n"
+     READ_TWICE_HELP},
     {"ite", "write", Operation::kIteWrite, true, true, kAdapter | kSafety,
      "[--port PATH] ite write FILE [--no-backup] [--no-verify] [--force]",
      "Erases the controller's flash and writes FILE into it. First the flash is read into a\n"
@@ -126,6 +136,8 @@ constexpr ActionEntry kActions[] = {
      "  --no-verify   no read-back after the write\n"
      "  --force       write a refused FILE\n"},
 };
+
+#undef READ_TWICE_HELP
 
 constexpr const char* kCommonOptions =
     "Common options (they may stand anywhere after the program name):\n"

@@ -28,6 +28,7 @@ constexpr OptionEntry kOptions[] = {
     {"--list", false, opt::kList},
     {"--fix-checksum", false, opt::kFixChecksum},
     {"--repeat", true, opt::kRepeat},
+    {"--single-read", false, opt::kSingleRead},
 };
 
 const OptionEntry* findOption(std::string_view name) {
@@ -234,6 +235,7 @@ ParsedLine parseCommandLine(const std::vector<std::string>& args) {
   command.noVerify = given.count("--no-verify") > 0;
   command.noBackup = given.count("--no-backup") > 0;
   command.fixChecksum = given.count("--fix-checksum") > 0;
+  command.singleRead = given.count("--single-read") > 0;
 
   if (given.count("--seconds")) {
     command.seconds = seconds(given["--seconds"]);

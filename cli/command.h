@@ -39,6 +39,7 @@ struct Command {
   bool noVerify = false;            // --no-verify: no read-back after a write or erase
   bool noBackup = false;            // --no-backup: no backup before a write or erase
   bool fixChecksum = false;         // --fix-checksum: edid write corrects a wrong checksum
+  bool singleRead = false;          // --single-read: one read, not two compared
   bool info = false;                // mec16 read / erase: the information block too
   bool reversed = false;            // cable plugged the other way round
   bool noSound = false;             // keyboard scan: no buzzer

@@ -7,6 +7,7 @@
 #include "cli/safety_options.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
+#include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_messages.h"
 #include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ite_tool.h"
@@ -134,8 +135,14 @@ int runIte(const Command& command, const CliEnv& env) {
       return tool.sendSettings() ? kExitSuccess : kExitFailure;
     case Operation::kIteCheck:
       return runCheck(tool, env, view);
-    case Operation::kIteRead:
-      return runStream(tool, tool.startRead(), true, env, view);
+    case Operation::kIteRead: {
+      if (command.singleRead) return runStream(tool, tool.startRead(), true, env, view);
+      // Two reads compared; neither stops part-way.
+      DoubleRead twice = iteDoubleRead(tool, view);
+      PhaseChain chain = twice.chain();
+      superviseChain(chain, env, view, [] {}, Supervision::readGoesOnNote());
+      return twice.succeeded() ? kExitSuccess : kExitFailure;
+    }
     case Operation::kIteWrite: {
       // The backup read, the erase and write, and the read-back: none stops part-way.
       SafeWrite safe = iteSafeWrite(tool, view);

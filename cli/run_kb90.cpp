@@ -7,6 +7,7 @@
 #include "cli/terminal_view.h"
 #include "cli/safety_options.h"
 #include "cli/worker.h"
+#include "tools/kb90/kb90_double_read.h"
 #include "tools/kb90/kb90_safe_write.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_messages.h"
@@ -55,6 +56,13 @@ int runKb90(const Command& command, const CliEnv& env) {
     PhaseChain chain = safe.chain(options);
     superviseChain(chain, env, view, [] {}, Supervision::halfDoneNote());
     return safe.succeeded() ? kExitSuccess : kExitFailure;
+  }
+  if (!command.singleRead) {
+    // Two reads compared; neither stops part-way.
+    DoubleRead twice = kb90::kb90DoubleRead(tool, view);
+    PhaseChain chain = twice.chain();
+    superviseChain(chain, env, view, [] {}, Supervision::readGoesOnNote());
+    return twice.succeeded() ? kExitSuccess : kExitFailure;
   }
   if (!tool.readClick()) return kExitFailure;
   // As the window does: the worker first, then the rest of the click handler names the

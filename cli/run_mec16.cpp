@@ -5,6 +5,7 @@
 #include "cli/safety_options.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
+#include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
 
@@ -60,6 +61,14 @@ int runMec16(const Command& command, const CliEnv& env) {
       return safe.succeeded() ? kExitSuccess : kExitFailure;
     }
     case Operation::kMec16Read: {
+      if (!command.singleRead) {
+        // Two reads compared; Ctrl-C stops the read in progress after its block.
+        DoubleRead twice = mec16::mec16DoubleRead(tool, terminal, command.info);
+        PhaseChain chain = twice.chain();
+        superviseChain(chain, env, view, [&tool] { tool.exitOrStop(); },
+                       Supervision::readGoesOnNote());
+        return twice.succeeded() ? kExitSuccess : kExitFailure;
+      }
       if (!tool.startRead(command.info)) return kExitFailure;
       Worker worker;
       worker.start([&tool] { return tool.runWorker(); });

@@ -77,6 +77,26 @@ int holdExistingTarget(const std::string& target, bool* refused) {
   return fd;
 }
 
+// Gives the file `temp` the name `wanted` ("wanted.2" and on when taken), never replacing a
+// file already there. The name it has in the end.
+std::string moveToFreeName(const std::string& temp, const std::string& wanted) {
+  // A link to the new name fails rather than replace a file already there; where the file
+  // system has no links, a rename to a name found free.
+  for (int n = 1; n < 100; ++n) {
+    const std::string name = wanted + (n > 1 ? "." + std::to_string(n) : "");
+    if (::link(temp.c_str(), name.c_str()) == 0) {
+      ::unlink(temp.c_str());
+      return name;
+    }
+    if (errno == EEXIST) continue;
+    struct stat taken {};
+    if (::lstat(name.c_str(), &taken) == 0) continue;
+    if (::rename(temp.c_str(), name.c_str()) == 0) return name;
+    break;
+  }
+  return temp;
+}
+
 }  // namespace
 
 void setStorageFault(const std::string& target, const StorageFault& fault) {
@@ -152,24 +172,30 @@ std::optional<StagedImage::Kept> StagedImage::abandon() {
     ::unlink(temp_.c_str());
     return std::nullopt;
   }
-  // A link to the new name fails rather than replace a file already there; where the file
-  // system has no links, a rename to a name found free.
-  std::string kept = temp_;
-  for (int n = 1; n < 100; ++n) {
-    const std::string name = target_ + ".partial" + (n > 1 ? "." + std::to_string(n) : "");
-    if (::link(temp_.c_str(), name.c_str()) == 0) {
-      ::unlink(temp_.c_str());
-      kept = name;
-      break;
-    }
-    if (errno == EEXIST) continue;
-    struct stat taken {};
-    if (::lstat(name.c_str(), &taken) == 0) continue;
-    if (::rename(temp_.c_str(), name.c_str()) == 0) kept = name;
-    break;
-  }
+  const std::string kept = moveToFreeName(temp_, target_ + ".partial");
   syncFolderOf(kept);
   return Kept{kept, bytes};
+}
+
+std::optional<StagedImage::Kept> keepBeside(const std::string& target, const std::string& suffix,
+                                            std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return std::nullopt;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::string temp = tempNameFor(target);
+    ImageFile file;
+    if (!file.createNew(temp)) {
+      if (errno == EEXIST) continue;
+      return std::nullopt;
+    }
+    if (!file.write(bytes.data(), bytes.size()) || !file.close()) {
+      ::unlink(temp.c_str());
+      return std::nullopt;
+    }
+    const std::string kept = moveToFreeName(temp, target + suffix);
+    syncFolderOf(kept);
+    return StagedImage::Kept{kept, static_cast<long long>(bytes.size())};
+  }
+  return std::nullopt;
 }
 
 }  // namespace tarvex

@@ -7,6 +7,7 @@ namespace {
 
 constexpr const char* kVerifyBox = "Verify after write";
 constexpr const char* kBackupBox = "Backup before erase/write";
+constexpr const char* kReadTwiceBox = "Read twice and compare";
 
 }  // namespace
 
@@ -27,6 +28,10 @@ SafetyControls::SafetyControls(bool offerVerify, std::string backupsFolder,
   backup_->setObjectName("BackupBeforeWrite");
   backup_->setChecked(true);
   row->addWidget(backup_);
+  readTwice_ = new QCheckBox(QString::fromUtf8(kReadTwiceBox), this);
+  readTwice_->setObjectName("ReadTwiceAndCompare");
+  readTwice_->setChecked(true);
+  row->addWidget(readTwice_);
   row->addStretch(1);
   openFolder_ = new QPushButton(QString::fromUtf8(folderButtonCaption), this);
   openFolder_->setObjectName("OpenBackupsFolder");

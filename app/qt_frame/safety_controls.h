@@ -1,8 +1,8 @@
 #pragma once
 // The row a tool window adds under its documented controls for the safety steps of its
-// erases and writes: "Verify after write" (where the program reads the chip back itself),
-// "Backup before erase/write", both checked, and a button that opens the backups folder in
-// the desktop's file manager.
+// reads, erases and writes: "Verify after write" (where the program reads the chip back
+// itself), "Backup before erase/write", "Read twice and compare", all checked, and a button
+// that opens the backups folder in the desktop's file manager.
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -30,11 +30,15 @@ class SafetyControls final : public QWidget {
 
   QCheckBox* verifyBox() const { return verify_; }  // null without the verify box
   QCheckBox* backupBox() const { return backup_; }
+  QCheckBox* readTwiceBox() const { return readTwice_; }
+  // A read is taken twice and the two compared.
+  bool readTwice() const { return readTwice_->isChecked(); }
   QPushButton* openFolderButton() const { return openFolder_; }
 
  private:
   QCheckBox* verify_ = nullptr;
   QCheckBox* backup_ = nullptr;
+  QCheckBox* readTwice_ = nullptr;
   QPushButton* openFolder_ = nullptr;
   std::string backupsFolder_;
   FolderOpener opener_;

@@ -95,6 +95,26 @@ TEST_F(CliIteTest, APresetThatCannotBeAppliedSendsNothing) {
   EXPECT_EQ(adapter_->openCount(), 0u);
 }
 
+// A read is taken twice, each session the documented read; --single-read sends it once.
+TEST_F(CliIteTest, ReadIsTakenTwiceAndSingleReadSendsTheDocumentedReadOnce) {
+  ASSERT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
+  const Bytes flash = randomBytes(kFlash, 4);
+  board_->setFlash(flash);
+  adapter_->clearRecords();
+  ASSERT_EQ(run({"ite", "read", path("twice.bin")}), kExitSuccess) << err();
+  const auto twice = adapter_->receivedPerOpen();
+  ASSERT_EQ(twice.size(), 2u);
+  EXPECT_EQ(twice[0], twice[1]);
+
+  adapter_->clearRecords();
+  ASSERT_EQ(run({"ite", "read", "--single-read", path("once.bin")}), kExitSuccess) << err();
+  const auto once = adapter_->receivedPerOpen();
+  ASSERT_EQ(once.size(), 1u);
+  EXPECT_EQ(once[0], twice[0]);
+  EXPECT_EQ(readFile(path("once.bin")), flash);
+  EXPECT_EQ(readFile(path("twice.bin")), flash);
+}
+
 TEST_F(CliIteTest, ReadAndWriteTheFlash) {
   ASSERT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
   const Bytes flash = randomBytes(kFlash, 8);

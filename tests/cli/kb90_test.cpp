@@ -38,6 +38,27 @@ TEST_F(CliKb90Test, ReadStoresTheFlashWithProgress) {
   EXPECT_TRUE(errHas("reading 100%\n"));
 }
 
+// A read is taken twice, each session the documented read; --single-read sends it once.
+TEST_F(CliKb90Test, ReadIsTakenTwiceAndSingleReadSendsTheDocumentedReadOnce) {
+  const Bytes flash = randomBytes(kFlash, 3);
+  controller_->setFlash(flash);
+  ASSERT_EQ(run({"kb90", "read", path("twice.bin")}), kExitSuccess) << err();
+  const auto twice = adapter_->receivedPerOpen();
+  ASSERT_EQ(twice.size(), 2u);
+  EXPECT_EQ(twice[0], twice[1]);
+  EXPECT_TRUE(outHas(kb90::text::kDoubleRead.readsMatch));
+
+  adapter_->clearRecords();
+  ASSERT_EQ(run({"kb90", "read", "--single-read", path("once.bin")}), kExitSuccess) << err();
+  const auto once = adapter_->receivedPerOpen();
+  ASSERT_EQ(once.size(), 1u);
+  EXPECT_EQ(once[0], twice[0]);
+  EXPECT_FALSE(outHas(kb90::text::kDoubleRead.readsMatch));
+  EXPECT_EQ(readFile(path("once.bin")), flash);
+  EXPECT_EQ(readFile(path("twice.bin")), flash);
+  EXPECT_EQ(run({"kb90", "write", "--single-read", path("once.bin")}), kExitUsage);
+}
+
 TEST_F(CliKb90Test, WriteIsVerifiedAndAMismatchFails) {
   const Bytes image = randomBytes(kFlash, 2);
   writeFile(path("fw.bin"), image);

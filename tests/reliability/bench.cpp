@@ -94,7 +94,10 @@ Bench::~Bench() {
   std::filesystem::remove_all(dir_, ec);
 }
 
-bool Bench::guards(Fault fault) const { return usesSafetyNet() && isCellFault(fault); }
+bool Bench::guards(Fault fault) const {
+  if (fault == Fault::kFlakyRead) return readsTwice();
+  return usesSafetyNet() && isCellFault(fault);
+}
 
 bool Bench::applies(Fault fault) const {
   switch (fault) {
@@ -287,9 +290,10 @@ void Bench::armLine(const InjectedFault& fault) {
       plan.tagLineEnd = true;
       break;
     case Fault::kFlakyRead:
-      // The first open after arming is damaged a little past the fault's place: bits
-      // flipped, or with an even mask a block shifted by one.
-      plan.flaky = emu::FlakyContact{.open = 0,
+      // One open after arming is damaged a little past the fault's place: bits flipped, or
+      // with an even mask a block shifted by one. Of two reads compared it is the second,
+      // whose image is the one saved: only the comparison can catch it.
+      plan.flaky = emu::FlakyContact{.open = readsTwice() ? 1u : 0u,
                                      .seed = fault.mask,
                                      .from = at,
                                      .span = 32,
@@ -316,6 +320,8 @@ bool Bench::claimedSuccess() const {
   if (safety_ && given(safety_->verifyOk)) {
     return hasLine(safety_->verifyOk) || hasLine(safety_->blankOk);
   }
+  // Each of two reads logs its own end; only the match tells success.
+  if (double_) return hasLine(double_->readsMatch);
   for (const auto& line : successLines()) {
     if (hasLine(line)) return true;
   }
@@ -323,10 +329,25 @@ bool Bench::claimedSuccess() const {
 }
 
 bool Bench::failedOnVerdict() const {
+  if (double_) return hasLineStartingWith(double_->differIn);
   if (!safety_) return false;
   return (given(safety_->mismatchAt) && hasLineStartingWith(safety_->mismatchAt)) ||
          hasLine(safety_->cancelled) || hasLineStartingWith(safety_->backupNotSaved);
 }
+
+namespace {
+
+// Each session's work on a thread of its own, as the window's worker runs it.
+void runChainOnThreads(PhaseChain& chain) {
+  runChain(chain, [](const PhaseStep& step) {
+    bool result = false;
+    std::thread worker([&] { result = step.work(); });
+    worker.join();
+    return result;
+  });
+}
+
+}  // namespace
 
 bool Bench::runSafeOps(const std::function<PhaseChain(const SafetyOptions&)>& makeChain,
                        const std::function<bool()>& succeeded) {
@@ -340,13 +361,14 @@ bool Bench::runSafeOps(const std::function<PhaseChain(const SafetyOptions&)>& ma
     options.force = true;
   }
   PhaseChain chain = makeChain(options);
-  runChain(chain, [](const PhaseStep& step) {
-    bool result = false;
-    std::thread worker([&] { result = step.work(); });
-    worker.join();
-    return result;
-  });
+  runChainOnThreads(chain);
   return succeeded();
+}
+
+bool Bench::runDoubleRead(DoubleRead& reads) {
+  PhaseChain chain = reads.chain();
+  runChainOnThreads(chain);
+  return reads.succeeded();
 }
 
 std::optional<Bytes> Bench::keptBackup() const {
@@ -378,6 +400,10 @@ bool Bench::failureNamed() const {
   }
   for (const auto& prefix : failurePrefixes()) {
     if (hasLineStartingWith(prefix)) return true;
+  }
+  if (double_ && (hasLineStartingWith(double_->differIn) ||
+                  hasLineStartingWith(double_->fileWriteFailed))) {
+    return true;
   }
   if (safety_) {
     for (const char* prefix : {safety_->cancelled, safety_->backupReadFailed,

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "app/frame/double_read.h"
 #include "app/frame/phase_chain.h"
 #include "app/frame/safety_net.h"
 #include "emulator/chip_faults.h"
@@ -85,6 +86,10 @@ struct InjectedFault {
 // What an operation does with the data, which decides what a success must leave behind.
 enum class OpKind { kCheck, kRead, kWrite, kErase, kScan };
 
+// A read as the window runs it (twice, compared) or as --single-read runs it (the
+// documented read alone).
+enum class Reads { kTwice, kOnce };
+
 // How a failed operation says goodbye to an adapter that is still there.
 enum class FailureEnd {
   kOutcome,  // 'O'
@@ -132,7 +137,10 @@ class Bench {
   virtual FailureEnd failureEnd() const;
   // Only an adapter operation that succeeded before the file failed (the EDID read saves
   // after it has closed the link): its 'I' is right, and the file failure is named.
-  virtual bool adapterSucceedsBeforeFile() const { return false; }
+  // Two reads compared save the image only once both have ended with 'I'.
+  virtual bool adapterSucceedsBeforeFile() const {
+    return readsTwice() && (fault().kind == Fault::kDiskFull || fault().kind == Fault::kFlushFails);
+  }
   virtual std::optional<std::string> modeWord() const { return std::nullopt; }
   // All start buttons enabled again, for tools that disable them.
   virtual std::optional<bool> buttonsEnabled() const { return std::nullopt; }
@@ -175,6 +183,8 @@ class Bench {
   // Whether 'I' and 'O' in the byte log are outcome signals (false where other bytes of
   // the exchange may take those values).
   virtual bool outcomeBytesMeaningful() const { return true; }
+  // The read is taken twice and compared (useDoubleRead).
+  bool readsTwice() const { return double_ != nullptr; }
 
  protected:
   Bench(const BenchConfig& config, std::vector<std::uint8_t> tag,
@@ -190,6 +200,13 @@ class Bench {
   // then judged on the safety net's lines and on its backup, and guards() the cell faults.
   void useSafetyNet(const SafetyTexts& texts) { safety_ = &texts; }
   bool usesSafetyNet() const { return safety_ != nullptr; }
+  // For a read taken twice and compared, as the window runs it: the image is saved only
+  // after both reads (a full disk fails after the adapter part), a mismatch is a verdict on
+  // two reads that completed, only the line that the reads match tells success, and the
+  // flaky contact is guarded against.
+  void useDoubleRead(const DoubleReadTexts& texts) { double_ = &texts; }
+  // Runs the double read's chain as runSafeOps runs a chain; returns what it tells.
+  bool runDoubleRead(DoubleRead& reads);
   // Makes the chain with the options the window uses (all steps on, backups into the
   // scratch folder, emptied first) or, without useSafetyNet(), with every step off and
   // forced: the documented sequence alone. Runs it to its end, each session's work on a
@@ -266,6 +283,7 @@ class Bench {
   std::string backupsFolder_;  // where runSafeOps keeps the backup; empty: the scratch folder
   std::uint64_t randomState_;
   const SafetyTexts* safety_ = nullptr;
+  const DoubleReadTexts* double_ = nullptr;
 };
 
 }  // namespace tarvex::reliability

@@ -10,6 +10,7 @@
 #include "emulator/ite/it85_board.h"
 #include "tests/reliability/bench_views.h"
 #include "tests/reliability/operations.h"
+#include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_messages.h"
 #include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ite_tool.h"
@@ -133,8 +134,9 @@ class IteCheckBench final : public IteBench {
 
 class IteReadBench final : public IteBench {
  public:
-  explicit IteReadBench(const BenchConfig& config) : IteBench(config, true) {
+  IteReadBench(const BenchConfig& config, Reads reads) : IteBench(config, true) {
     board_->setFlash(randomImage(kFlashSize));
+    if (reads == Reads::kTwice) useDoubleRead(text::kDoubleRead);
   }
   OpKind kind() const override { return OpKind::kRead; }
   bool applies(Fault fault) const override {
@@ -142,7 +144,9 @@ class IteReadBench final : public IteBench {
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startRead());
+    if (!readsTwice()) return stream(tool_.startRead());
+    DoubleRead reads = iteDoubleRead(tool_, view_);
+    reported_ = runDoubleRead(reads);
   }
   std::optional<bool> dataIntact() const override { return fileMatches(board_->flash()); }
 
@@ -229,7 +233,10 @@ std::unique_ptr<Bench> makeIteCheck(const BenchConfig& config) {
   return std::make_unique<IteCheckBench>(config);
 }
 std::unique_ptr<Bench> makeIteRead(const BenchConfig& config) {
-  return std::make_unique<IteReadBench>(config);
+  return std::make_unique<IteReadBench>(config, Reads::kTwice);
+}
+std::unique_ptr<Bench> makeIteSingleRead(const BenchConfig& config) {
+  return std::make_unique<IteReadBench>(config, Reads::kOnce);
 }
 std::unique_ptr<Bench> makeIteWrite(const BenchConfig& config) {
   return std::make_unique<IteWriteBench>(config, Steps::kOn);

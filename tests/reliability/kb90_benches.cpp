@@ -9,6 +9,7 @@
 #include "emulator/kb90/kb90_controller.h"
 #include "tests/reliability/bench_views.h"
 #include "tests/reliability/operations.h"
+#include "tools/kb90/kb90_double_read.h"
 #include "tools/kb90/kb90_messages.h"
 #include "tools/kb90/kb90_safe_write.h"
 #include "tools/kb90/kb90_tool.h"
@@ -76,13 +77,20 @@ class Kb90Bench : public Bench {
 
 class Kb90ReadBench final : public Kb90Bench {
  public:
-  explicit Kb90ReadBench(const BenchConfig& config)
-      : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {}
+  Kb90ReadBench(const BenchConfig& config, Reads reads)
+      : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {
+    if (reads == Reads::kTwice) useDoubleRead(text::kDoubleRead);
+  }
   OpKind kind() const override { return OpKind::kRead; }
   bool applies(Fault fault) const override {
     return fault != Fault::kBadImage && fault != Fault::kBackupFails && !isCellFault(fault);
   }
-  void run() override { clickRead(); }
+  void run() override {
+    if (!readsTwice()) return clickRead();
+    view_.answerNextDialog(imagePath());
+    DoubleRead reads = kb90::kb90DoubleRead(tool_, view_);
+    reported_ = runDoubleRead(reads);
+  }
   std::optional<bool> dataIntact() const override { return fileMatches(chip_->flash()); }
 
  protected:
@@ -157,7 +165,10 @@ class Kb90WriteBench final : public Kb90Bench {
 }  // namespace
 
 std::unique_ptr<Bench> makeKb90Read(const BenchConfig& config) {
-  return std::make_unique<Kb90ReadBench>(config);
+  return std::make_unique<Kb90ReadBench>(config, Reads::kTwice);
+}
+std::unique_ptr<Bench> makeKb90SingleRead(const BenchConfig& config) {
+  return std::make_unique<Kb90ReadBench>(config, Reads::kOnce);
 }
 
 std::unique_ptr<Bench> makeKb90Write(const BenchConfig& config) {

@@ -10,6 +10,7 @@
 #include "emulator/mec16/mec1609.h"
 #include "tests/reliability/bench_views.h"
 #include "tests/reliability/operations.h"
+#include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
@@ -91,9 +92,10 @@ class Mec16CheckBench final : public Mec16Bench {
 
 class Mec16ReadBench final : public Mec16Bench {
  public:
-  Mec16ReadBench(const BenchConfig& config, bool withInfo)
+  Mec16ReadBench(const BenchConfig& config, bool withInfo, Reads reads)
       : Mec16Bench(config), withInfo_(withInfo) {
     chip_->fillInfo(static_cast<std::uint8_t>(random()));
+    if (reads == Reads::kTwice) useDoubleRead(text::kDoubleRead);
   }
   OpKind kind() const override { return OpKind::kRead; }
   bool applies(Fault fault) const override {
@@ -101,7 +103,9 @@ class Mec16ReadBench final : public Mec16Bench {
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startRead(withInfo_));
+    if (!readsTwice()) return stream(tool_.startRead(withInfo_));
+    DoubleRead reads = mec16::mec16DoubleRead(tool_, view_, withInfo_);
+    reported_ = runDoubleRead(reads);
   }
   std::optional<bool> dataIntact() const override {
     Bytes memory = chip_->mainFlash();
@@ -235,10 +239,13 @@ std::unique_ptr<Bench> makeMec16Check(const BenchConfig& config) {
   return std::make_unique<Mec16CheckBench>(config);
 }
 std::unique_ptr<Bench> makeMec16Read(const BenchConfig& config) {
-  return std::make_unique<Mec16ReadBench>(config, false);
+  return std::make_unique<Mec16ReadBench>(config, false, Reads::kTwice);
 }
 std::unique_ptr<Bench> makeMec16ReadWithInfo(const BenchConfig& config) {
-  return std::make_unique<Mec16ReadBench>(config, true);
+  return std::make_unique<Mec16ReadBench>(config, true, Reads::kTwice);
+}
+std::unique_ptr<Bench> makeMec16SingleRead(const BenchConfig& config) {
+  return std::make_unique<Mec16ReadBench>(config, false, Reads::kOnce);
 }
 std::unique_ptr<Bench> makeMec16Erase(const BenchConfig& config) {
   return std::make_unique<Mec16EraseBench>(config, Steps::kOn);

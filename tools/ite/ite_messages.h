@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "app/frame/double_read_texts.h"
 #include "app/frame/partly_changed_line.h"
 #include "app/frame/safety_texts.h"
 #include "app/frame/tool_view.h"
@@ -121,6 +122,20 @@ inline constexpr const char* kBeginWrite = "Begin write ...";
 inline constexpr const char* kAddressRefused = "Ошибка протокола при отправке адреса во флеш.";
 inline constexpr const char* kByteRefused = "Ошибка записи во флеш или потеряна связь с ITE";
 inline constexpr const char* kWriteDone = "We are all write ... ";
+
+// Every read is taken twice and the two compared: a poor contact gives reads that differ.
+inline constexpr DoubleReadTexts kDoubleRead{
+    .firstRead = "Read 1 of 2 ...",
+    .secondRead = "Read 2 of 2, to compare with the first ...",
+    .readsMatch = "The two reads match, the image is saved.",
+    .differIn = "ERROR: the two reads differ in ",
+    .firstAt = " bytes, first at address ",
+    .checkContacts = ": check the cable and the contacts, then read again.",
+    .readKept = "A read kept for comparison in: ",
+    .unconfirmedKept = "The first read (not compared) is kept in: ",
+    .fileWriteFailed = kReadFileWriteFailed,
+    .partial = {kPartialKept, " (", kPartialBytes},
+};
 
 // The steps around the write: backup, read-back.
 inline constexpr const char* kBackupRead = "Reading the flash into a backup ...";

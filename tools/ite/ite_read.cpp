@@ -11,18 +11,23 @@
 
 namespace tarvex {
 
-bool IteTool::startRead() { return beginRead(nullptr, nullptr); }
+bool IteTool::startRead() { return beginRead(nullptr, nullptr, IteButton::kRead); }
 
-bool IteTool::startReadInto(MemoryImage& memory, const char* purpose) {
-  return beginRead(&memory, purpose);
+bool IteTool::startReadInto(MemoryImage& memory, const char* purpose, IteButton keepEnabled) {
+  return beginRead(&memory, purpose, keepEnabled);
 }
 
-bool IteTool::beginRead(MemoryImage* memory, const char* purpose) {
+FileDialogSpec IteTool::readDialog() {
+  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, ite_text::kSaveFilter,
+          ite_text::kSaveDefaultName, ite_text::kDefaultExtension};
+}
+
+bool IteTool::beginRead(MemoryImage* memory, const char* purpose, IteButton keepEnabled) {
   if (!mode_.idle()) return false;
   mode_.set(kModeReadIte);
-  // "R E A D" stays enabled; a second press finds the mode word busy. A read into memory is
-  // a step of a write, which keeps "W R I T E" enabled instead.
-  setButtons(false, memory ? IteButton::kWrite : IteButton::kRead);
+  // The button of the operation under way stays enabled; a second press finds the mode word
+  // busy: "R E A D" for a read, "W R I T E" when the read is a step of a write.
+  setButtons(false, keepEnabled);
   view_.logLine("");
   view_.setGaugeColor(kIteGauge, colors::kLime);
   view_.setGaugeProgress(kIteGauge, 0);
@@ -38,9 +43,7 @@ bool IteTool::beginRead(MemoryImage* memory, const char* purpose) {
     view_.logLine(timeStampLine(kStampCurrentTime));
     view_.logLine(purpose);
   } else {
-    const auto chosen = view_.chooseFile({FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
-                                          ite_text::kSaveFilter, ite_text::kSaveDefaultName,
-                                          ite_text::kDefaultExtension});
+    const auto chosen = view_.chooseFile(readDialog());
     if (!chosen) {
       view_.logLine(ite_text::kReadCancelled);
       failStart();

@@ -57,7 +57,11 @@ class IteTool {
   bool startWrite();
   // The same read into memory, without a file dialog (a backup or a read-back check);
   // `purpose` is logged where a read names its file.
-  bool startReadInto(MemoryImage& memory, const char* purpose);
+  // `keepEnabled` is the button of the operation the read is a step of.
+  bool startReadInto(MemoryImage& memory, const char* purpose,
+                     IteButton keepEnabled = IteButton::kWrite);
+  // The read's file dialog, for a caller that chooses the file before the read starts.
+  static FileDialogSpec readDialog();
   // The write's file dialog and load, for a caller that checks the image before the write
   // starts; nothing (with the reason logged) when there is no image.
   std::optional<ChosenImage> chooseWriteImage();
@@ -91,7 +95,7 @@ class IteTool {
   bool attach();
 
   // The read and the write (ite_read.cpp, ite_write.cpp).
-  bool beginRead(MemoryImage* memory, const char* purpose);
+  bool beginRead(MemoryImage* memory, const char* purpose, IteButton keepEnabled);
   bool beginWrite(std::optional<std::vector<std::uint8_t>> image);
   // Opens the link as a write starts; false (the tool idle again) when it cannot.
   bool openForWrite();

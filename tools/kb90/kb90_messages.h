@@ -1,6 +1,7 @@
 #pragma once
 // Every text the KB90xx tool shows: window captions, log lines, labels, dialogs.
 
+#include "app/frame/double_read_texts.h"
 #include "app/frame/partly_changed_line.h"
 #include "app/frame/safety_texts.h"
 
@@ -78,6 +79,20 @@ inline constexpr const char* kNoAnswerVerify =
     "No answer from the programmer during verification, the operation is interrupted!";
 inline constexpr const char* kLinkLost =
     "Connection with the programmer is lost, the operation is interrupted!";
+
+// Every read is taken twice and the two compared: a poor contact gives reads that differ.
+inline constexpr DoubleReadTexts kDoubleRead{
+    .firstRead = "Read 1 of 2 ...",
+    .secondRead = "Read 2 of 2, to compare with the first ...",
+    .readsMatch = "The two reads match, the image is saved.",
+    .differIn = "ERROR: the two reads differ in ",
+    .firstAt = " bytes, first at address ",
+    .checkContacts = ": check the cable and the contacts, then read again.",
+    .readKept = "A read kept for comparison in: ",
+    .unconfirmedKept = "The first read (not compared) is kept in: ",
+    .fileWriteFailed = kFileWriteFailed,
+    .partial = {kPartialKept, " (", kPartialBytes},
+};
 
 // The steps around the write: the backup, and what is left after a failed write.
 inline constexpr const char* kBackupRead = "Reading the flash into a backup ...";

@@ -45,24 +45,27 @@ bool Kb90Tool::openAndConnect(bool clearLog) {
 bool Kb90Tool::readClick() {
   if (!mode_.idle()) return false;
   if (!openAndConnect()) return false;
-  return prepareRead(nullptr, nullptr);
+  return prepareRead(nullptr, nullptr, Kb90Button::kRead);
 }
 
-bool Kb90Tool::readInto(MemoryImage& memory, const char* purpose) {
+bool Kb90Tool::readInto(MemoryImage& memory, const char* purpose, Kb90Button keepEnabled) {
   if (!mode_.idle()) return false;
   if (!openAndConnect(false)) return false;
-  return prepareRead(&memory, purpose);
+  return prepareRead(&memory, purpose, keepEnabled);
 }
 
-bool Kb90Tool::prepareRead(MemoryImage* memory, const char* purpose) {
+FileDialogSpec Kb90Tool::readDialog() {
+  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, text::kSaveFilter,
+          text::kDefaultName, text::kDefaultExtension};
+}
+
+bool Kb90Tool::prepareRead(MemoryImage* memory, const char* purpose, Kb90Button keepEnabled) {
   if (memory) {
     memory->clear();
     sink_ = memory;
     view_.logLine(purpose);
   } else {
-    const FileDialogSpec request{FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
-                                 text::kSaveFilter, text::kDefaultName, text::kDefaultExtension};
-    const auto chosen = view_.chooseFile(request);
+    const auto chosen = view_.chooseFile(readDialog());
     if (!chosen) {
       view_.logLine(text::kReadCancelled);
       CloseAdapterLink(link_);
@@ -84,8 +87,9 @@ bool Kb90Tool::prepareRead(MemoryImage* memory, const char* purpose) {
   view_.setGaugeColor(0, colors::kLime);
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kReading);
-  // A read into memory is a step of a write, which keeps KB90XX_WRITE enabled instead.
-  disabled_ = memory ? Kb90Button::kRead : Kb90Button::kWrite;
+  // The button of the operation under way stays enabled (a second press finds the tool
+  // busy): KB90XX_READ for a read, KB90XX_WRITE when the read is a step of a write.
+  disabled_ = keepEnabled == Kb90Button::kRead ? Kb90Button::kWrite : Kb90Button::kRead;
   buttons_.setButtonEnabled(disabled_, false);
   buttons_.setButtonEnabled(Kb90Button::kExit, false);
   pending_ = Pending::kRead;

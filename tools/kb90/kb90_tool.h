@@ -39,9 +39,13 @@ class Kb90Tool {
   // worker must be started, then beginTransfer() called.
   bool readClick();
   bool writeClick();
-  // The same read into memory, without a file dialog (a backup); `purpose` is logged where
-  // a read names its file. The log is not cleared.
-  bool readInto(MemoryImage& memory, const char* purpose);
+  // The same read into memory, without a file dialog (a backup, or one of two reads
+  // compared); `purpose` is logged where a read names its file. The log is not cleared.
+  // `keepEnabled` is the button of the operation the read is a step of.
+  bool readInto(MemoryImage& memory, const char* purpose,
+                Kb90Button keepEnabled = Kb90Button::kWrite);
+  // The read's file dialog, for a caller that chooses the file before the read starts.
+  static FileDialogSpec readDialog();
   // The write's file dialog and load, for a caller that checks the image before the write
   // starts: the log is cleared first, as a click clears it. Nothing (with the reason
   // shown) when there is no image.
@@ -76,7 +80,7 @@ class Kb90Tool {
   enum class Pending { kNone, kRead, kWrite };
 
   bool openAndConnect(bool clearLog = true);
-  bool prepareRead(MemoryImage* memory, const char* purpose);
+  bool prepareRead(MemoryImage* memory, const char* purpose, Kb90Button keepEnabled);
   bool prepareWrite(const std::string& fileName);
   // Reads the image to write; nothing (with the reason logged) when it cannot.
   std::optional<LoadedFile> loadSource(const std::string& path);

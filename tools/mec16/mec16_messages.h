@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include "app/frame/double_read_texts.h"
 #include "app/frame/partly_changed_line.h"
 #include "app/frame/safety_texts.h"
 
@@ -56,6 +57,20 @@ inline constexpr const char* kPartialBytes = ", байт: ";
 // A block with bytes after it that the programmer should not have sent: the data that
 // follows cannot be placed in the file.
 inline constexpr const char* kStrayBytes = "Лишние байты от программатора. Чтение прервано.";
+
+// Every read is taken twice and the two compared: a poor contact gives reads that differ.
+inline constexpr DoubleReadTexts kDoubleRead{
+    .firstRead = "Чтение 1 из 2.",
+    .secondRead = "Чтение 2 из 2: сверяем с первым.",
+    .readsMatch = "Оба чтения совпали, образ сохранён.",
+    .differIn = "ОШИБКА: два чтения различаются в ",
+    .firstAt = " байтах, первое отличие по адресу ",
+    .checkContacts = ": проверьте кабель и контакты, затем прочитайте снова.",
+    .readKept = "Чтение сохранено для сравнения в файле: ",
+    .unconfirmedKept = "Первое чтение (не сверено) сохранено в файле: ",
+    .fileWriteFailed = kFileWriteFailed,
+    .partial = {kPartialKept, kPartialBytes, ""},
+};
 
 // Erase.
 inline constexpr const char* kEraseRefused = "--> Каманда стирания отменена.";

@@ -37,6 +37,8 @@ class Mec16Tool {
   // true when they ended with the success outcome.
   // The write's file dialog, for a caller that chooses the file before the write starts.
   static FileDialogSpec writeDialog();
+  // The read's file dialog, for a caller that chooses the file before the read starts.
+  static FileDialogSpec readDialog();
 
   bool connectionCheck();                 // "Проверка отклика от MEC16"
   void help();                            // "HELP"

@@ -11,6 +11,7 @@
 #include "app/qt_frame/gauge_widget.h"
 #include "app/qt_frame/log_memo.h"
 #include "tools/ite/ite_messages.h"
+#include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ui/read_thread_ite.h"
 
@@ -45,6 +46,7 @@ TITE_FORM::TITE_FORM(AppContext& context, QWidget* parent, IteBounds bounds)
     : QtToolView(context, parent),
       tool_(context.bus, *this, *this, bounds),
       safeWrite_(iteSafeWrite(tool_, *this)),
+      doubleRead_(iteDoubleRead(tool_, *this)),
       chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
                              this)) {
   setObjectName("ITE_FORM");
@@ -194,8 +196,12 @@ void TITE_FORM::ITE_CHECK_CON_BitBtnClick() {
   if (!chain_->running()) tool_.checkConnection();
 }
 
+// With "Read twice and compare" checked the read runs as a chain of two reads, each on its
+// own worker, compared before the image is saved.
 void TITE_FORM::ITE_READ_BitBtnClick() {
-  if (!chain_->running()) startWorkerIf(tool_.startRead());
+  if (chain_->running()) return;
+  if (!Safety->readTwice()) return startWorkerIf(tool_.startRead());
+  if (tool_.mode().idle()) chain_->start(doubleRead_.chain());
 }
 
 // The write runs as a chain: the backup read, the documented erase and write, and the

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <array>
 
+#include "app/frame/double_read.h"
 #include "app/frame/safe_write.h"
 #include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
@@ -88,6 +89,7 @@ class TITE_FORM : public QtToolView, public IteControls {
   std::array<int, kPinBoxCount> pins_{};
   QPointer<ReadThread_ITE> worker_;
   SafeWrite safeWrite_;
+  DoubleRead doubleRead_;
   ChainDriver* chain_ = nullptr;
 };
 

@@ -14,6 +14,7 @@
 #include "app/qt_frame/log_memo.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_messages.h"
+#include "tools/kb90/kb90_double_read.h"
 #include "tools/kb90/kb90_safe_write.h"
 #include "tools/kb90/ui/read_thread_kb90.h"
 
@@ -57,6 +58,7 @@ TKB901X_forms::TKB901X_forms(AppContext& context, QWidget* parent, kb90::Kb90Bou
       tool_(context.bus, *this, *this, bounds),
       wiring_(*this),
       safeWrite_(kb90::kb90SafeWrite(tool_, *this)),
+      doubleRead_(kb90::kb90DoubleRead(tool_, *this)),
       chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
                              this)) {
   setObjectName("KB901X_forms");
@@ -149,7 +151,13 @@ void TKB901X_forms::startTransfer(bool (kb90::Kb90Tool::*click)()) {
   inHandler_ = false;
 }
 
-void TKB901X_forms::KB901X_READClick() { startTransfer(&kb90::Kb90Tool::readClick); }
+// With "Read twice and compare" checked the read runs as a chain of two reads, each on its
+// own worker, compared before the image is saved.
+void TKB901X_forms::KB901X_READClick() {
+  if (!Safety->readTwice()) return startTransfer(&kb90::Kb90Tool::readClick);
+  if (inHandler_ || chain_->running() || !tool_.mode().idle()) return;
+  chain_->start(doubleRead_.chain());
+}
 
 // The write runs as a chain: the backup read, then the documented write with the
 // adapter's own verification, each on its own worker.

@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "app/frame/double_read.h"
 #include "app/frame/safe_write.h"
 #include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
@@ -39,8 +40,8 @@ class TKB901X_forms : public QtToolView, public kb90::Kb90View, public kb90::Wir
   QComboBox* ComboBox_KB901X_FFC = nullptr;
   QCheckBox* CheckBox_KB901X = nullptr;
   QLabel* Label_result = nullptr;
-  // Under the gauge: the backup before a write and the backups folder (the adapter
-  // verifies a write itself, so there is no verify box).
+  // Under the gauge: the backup before a write, the read taken twice and the backups
+  // folder (the adapter verifies a write itself, so there is no verify box).
   SafetyControls* Safety = nullptr;
 
   // Loads the connection base file into the mainboard list.
@@ -88,6 +89,7 @@ class TKB901X_forms : public QtToolView, public kb90::Kb90View, public kb90::Wir
   // arrives meanwhile is refused.
   bool inHandler_ = false;
   SafeWrite safeWrite_;
+  DoubleRead doubleRead_;
   ChainDriver* chain_ = nullptr;
 };
 

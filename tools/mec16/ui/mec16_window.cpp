@@ -172,9 +172,18 @@ void TMEC16_Form::BitBtn_MEC16Click() {
   if (!chain_->running()) tool_->connectionCheck();
 }
 
+// With "Read twice and compare" checked the read runs as a chain of two reads, each on its
+// own worker, compared before the image is saved.
 void TMEC16_Form::BitBtn_RD_MEC16Click() {
   if (chain_->running()) return;
-  if (tool_->startRead(CheckBox_MEC16_RD->isChecked())) startWorker();
+  if (!Safety->readTwice()) {
+    if (tool_->startRead(CheckBox_MEC16_RD->isChecked())) startWorker();
+    return;
+  }
+  if (!tool_->modeWord().idle()) return;
+  doubleRead_.reset(
+      new DoubleRead(mec16::mec16DoubleRead(*tool_, *view_, CheckBox_MEC16_RD->isChecked())));
+  chain_->start(doubleRead_->chain());
 }
 
 // Erase and write run as a chain: the backup read, the documented operation and the
