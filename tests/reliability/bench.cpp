@@ -318,7 +318,7 @@ bool Bench::claimedSuccess() const {
   // Through the safety net, the sessions before the last one end with 'I' on the way, and
   // "written" is logged before the read-back: only its verdict tells success.
   if (safety_ && given(safety_->verifyOk)) {
-    return hasLine(safety_->verifyOk) || hasLine(safety_->blankOk);
+    return hasLine(safety_->verifyOk) || (given(safety_->blankOk) && hasLine(safety_->blankOk));
   }
   // Each of two reads logs its own end; only the match tells success.
   if (double_) return hasLine(double_->readsMatch);

@@ -7,6 +7,7 @@ const std::vector<Operation>& operations() {
       {"connection test", makeConnectionTest},
       {"EDID read", makeEdidRead},
       {"EDID write", makeEdidWrite},
+      {"EDID write, steps off", makeEdidWriteStepsOff},
       {"KB90xx read", makeKb90Read},
       {"KB90xx read, single", makeKb90SingleRead},
       {"KB90xx write", makeKb90Write},
