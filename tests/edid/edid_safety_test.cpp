@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
 
 #include "app/frame/image_checks.h"
+#include "tests/support/chain_on_workers.h"
 #include "tests/edid/edid_bench.h"
 #include "tools/edid/edid_image_check.h"
 #include "tools/edid/edid_messages.h"
@@ -34,15 +34,7 @@ class EdidSafety : public EdidBench {
     writeFile(path("image.bin"), file);
     view_.answerNextDialog(path("image.bin"));
     PhaseChain chain = safe_.write(o, fixChecksum);
-    int works = 0;
-    runChain(chain, [&](const PhaseStep& step) {
-      if (beforeWork) beforeWork(works);
-      ++works;
-      bool result = false;
-      std::thread worker([&] { result = step.work(); });
-      worker.join();
-      return result;
-    });
+    runChainOnWorkers(chain, beforeWork);
     return safe_.succeeded();
   }
   // Another panel's EDID (another product code), its checksum right unless told.

@@ -5,6 +5,7 @@
 
 #include "app/frame/partly_changed_line.h"
 #include "app/frame/safe_write.h"
+#include "tests/support/chain_on_workers.h"
 #include "tests/ite/ite_fixture.h"
 #include "tools/ite/ite_messages.h"
 #include "tools/ite/ite_safe_write.h"
@@ -34,13 +35,8 @@ class IteSafety : public IteBench {
     writeFile(path("image.bin"), image);
     view_.answerNextDialog(path("image.bin"));
     PhaseChain chain = safe_.chain(o);
-    int works = 0;
-    runChain(chain, [&](const PhaseStep& step) {
-      bool result = false;
-      std::thread worker([&] { result = step.work(); });
-      worker.join();
-      if (works++ == meddleAfter) meddle();
-      return result;
+    runChainOnWorkers(chain, {}, [&](int n) {
+      if (n == meddleAfter) meddle();
     });
     return safe_.succeeded();
   }

@@ -8,6 +8,7 @@
 
 #include "app/frame/image_compare.h"
 #include "emulator/fault_plan.h"
+#include "tests/support/chain_on_workers.h"
 #include "tests/mec16/mec16_fixture.h"
 #include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_messages.h"
@@ -31,13 +32,8 @@ class Mec16DoubleReadTest : public Mec16Test {
     view_.answerNextDialog(file);
     DoubleRead reads = mec16DoubleRead(tool_, view_, withInfo);
     PhaseChain chain = reads.chain();
-    int works = 0;
-    runChain(chain, [&](const PhaseStep& step) {
-      if (++works == 2 && beforeSecond) beforeSecond();
-      bool result = false;
-      std::thread worker([&] { result = step.work(); });
-      worker.join();
-      return result;
+    tarvex::test::runChainOnWorkers(chain, [&](int n) {
+      if (n == 1 && beforeSecond) beforeSecond();
     });
     return reads.succeeded();
   }

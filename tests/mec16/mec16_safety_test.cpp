@@ -7,6 +7,7 @@
 
 #include "app/frame/image_compare.h"
 #include "app/frame/partly_changed_line.h"
+#include "tests/support/chain_on_workers.h"
 #include "tests/mec16/mec16_fixture.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/mec16_safe_ops.h"
@@ -28,14 +29,7 @@ class Mec16SafetyTest : public Mec16Test {
     return o;
   }
   // Runs a chain to its end, each work on a thread of its own as the worker would.
-  static void run(PhaseChain& chain) {
-    runChain(chain, [](const PhaseStep& step) {
-      bool result = false;
-      std::thread worker([&] { result = step.work(); });
-      worker.join();
-      return result;
-    });
-  }
+  static void run(PhaseChain& chain) { tarvex::test::runChainOnWorkers(chain); }
   bool write(const Bytes& image, const SafetyOptions& o) {
     writeFile(path("image.bin"), image);
     view_.answerNextDialog(path("image.bin"));

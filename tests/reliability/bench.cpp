@@ -1,3 +1,4 @@
+#include "tests/support/chain_on_workers.h"
 #include "tests/reliability/bench.h"
 
 #include <sys/stat.h>
@@ -7,7 +8,6 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
@@ -335,20 +335,6 @@ bool Bench::failedOnVerdict() const {
          hasLine(safety_->cancelled) || hasLineStartingWith(safety_->backupNotSaved);
 }
 
-namespace {
-
-// Each session's work on a thread of its own, as the window's worker runs it.
-void runChainOnThreads(PhaseChain& chain) {
-  runChain(chain, [](const PhaseStep& step) {
-    bool result = false;
-    std::thread worker([&] { result = step.work(); });
-    worker.join();
-    return result;
-  });
-}
-
-}  // namespace
-
 bool Bench::runSafeOps(const std::function<PhaseChain(const SafetyOptions&)>& makeChain,
                        const std::function<bool()>& succeeded) {
   SafetyOptions options;
@@ -361,13 +347,13 @@ bool Bench::runSafeOps(const std::function<PhaseChain(const SafetyOptions&)>& ma
     options.force = true;
   }
   PhaseChain chain = makeChain(options);
-  runChainOnThreads(chain);
+  test::runChainOnWorkers(chain);
   return succeeded();
 }
 
 bool Bench::runDoubleRead(DoubleRead& reads) {
   PhaseChain chain = reads.chain();
-  runChainOnThreads(chain);
+  test::runChainOnWorkers(chain);
   return reads.succeeded();
 }
 
