@@ -6,6 +6,10 @@
 // The write programs byte by byte, each byte acknowledged, so its time grows with the
 // bytes that are not FFh: about 3 ms each on the modelled line. The image written here has
 // 8 runs of 256 programmed bytes; a flash image with no FFh at all takes over six minutes.
+//
+// Then the write as the window runs it, from the click: backup read, erase and write,
+// read-back compared, three sessions each with its handshake (the tag read's 300 ms
+// included) and attach.
 
 #include <cstdio>
 #include <filesystem>
@@ -16,9 +20,13 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/chain_measure.h"
 #include "bench/timing_bus.h"
 #include "emulator/emulator_bus.h"
 #include "emulator/ite/it85_board.h"
+#include "tools/ite/ite_double_read.h"
+#include "tools/ite/ite_registers.h"
+#include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ite_tool.h"
 
 namespace {
@@ -80,6 +88,51 @@ bench::Measurement runStream(IteTool& tool, emu::EmulatedAdapter& adapter, bench
   return m;
 }
 
+// A session's opening: the tag asked for with the chip's default latency timer and read
+// until the link's handshake read timeout, then the attach.
+void modelOpening(bench::IdealLine& line) {
+  line.setLatency(milliseconds(16));
+  line.exchange(0, milliseconds(300));
+  line.setLatency(milliseconds(2));
+  line.ask(1, 1);
+}
+
+// Register writes: a select and a write, each answered with one byte.
+void modelCycles(bench::IdealLine& line, std::size_t cycles) {
+  for (std::size_t c = 0; c < cycles; ++c) {
+    line.ask(2, 1);
+    line.ask(2, 1);
+  }
+}
+
+// The read: the set-up, then 512 pages of 256 bytes and a status byte.
+void modelRead(bench::IdealLine& line) {
+  modelCycles(line, std::size(ite_reg::kReadSetup));
+  for (int page = 0; page < IteTool::kPages; ++page) line.ask(1, 257);
+}
+
+// The write: flash-mode entry, write enable and both chip-erase forms, then each run's
+// first address and its bytes, each acknowledged.
+void modelWrite(bench::IdealLine& line, int runs, int runBytes) {
+  modelCycles(line, std::size(ite_reg::kWriteEntry) + std::size(ite_reg::kWriteEnableSteps) +
+                        std::size(ite_reg::kEraseSteps));
+  for (int run = 0; run < runs; ++run) {
+    line.ask(4, 1);
+    for (int i = 0; i < runBytes; ++i) line.ask(2, 1);
+  }
+}
+
+// The one file in a folder ("" unless there is exactly one).
+std::string onlyFileIn(const std::string& folder) {
+  std::error_code ec;
+  std::vector<std::string> files;
+  for (auto it = std::filesystem::directory_iterator(folder, ec);
+       !ec && it != std::filesystem::directory_iterator(); ++it) {
+    files.push_back(it->path().string());
+  }
+  return files.size() == 1 ? files.front() : std::string();
+}
+
 std::vector<std::uint8_t> fileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -120,6 +173,21 @@ int main() {
     m.note = "512 pages of 256 bytes and a status byte; from the worker's start";
     bench::report(m);
   }
+  // The read as the window runs it: two read sessions compared, then the file saved. Timed
+  // over the two workers, as the single read is.
+  {
+    std::filesystem::remove(file);
+    DoubleRead reads = iteDoubleRead(tool, view);
+    bench::Measurement m =
+        bench::measureChain(*adapter, bus, reads.chain(), bench::ChainSpan::kWorkOnly);
+    bench::IdealLine line(wire, m.startedAt);
+    for (int page = 0; page < 2 * IteTool::kPages; ++page) line.ask(1, 257);
+    m.operation = "ITE read twice";
+    m.modelledSeconds = line.seconds();
+    m.succeeded = reads.succeeded() && fileBytes(file) == flash && adapter->openCount() == 2;
+    m.note = "two reads of 512 pages compared; the two workers' time";
+    bench::report(m);
+  }
   {
     std::vector<std::uint8_t> image(IteTool::kFlashSize, 0xFF);
     constexpr int kRuns = 8;
@@ -130,21 +198,33 @@ int main() {
         .write(reinterpret_cast<const char*>(image.data()), static_cast<long>(image.size()));
     bench::Measurement m = runStream(tool, *adapter, bus, [&] { return tool.startWrite(); });
     bench::IdealLine line(wire, m.startedAt);
-    // Flash-mode entry, write enable and both chip-erase forms: register cycles of two
-    // exchanges each.
-    for (int cycle = 0; cycle < 5 + 6 + 8; ++cycle) {
-      line.ask(2, 1);
-      line.ask(2, 1);
-    }
-    for (int run = 0; run < kRuns; ++run) {
-      line.ask(4, 1);  // the run's first address
-      for (int i = 0; i < 256; ++i) line.ask(2, 1);
-    }
+    modelWrite(line, kRuns, 256);
     m.operation = "ITE erase and write";
     m.modelledSeconds = line.seconds();
     m.succeeded = m.succeeded && board->flash() == image;
     m.note = "erase, then 2048 bytes in 8 runs, each byte acknowledged; from the worker's start";
     bench::report(m);
+
+    // The same image over other firmware, as the window writes it.
+    board->setFlash(flash);
+    SafetyOptions options;
+    options.backupsFolder = dir + "/backups";
+    SafeWrite safe = iteSafeWrite(tool, view);
+    bench::Measurement chained = bench::measureChain(*adapter, bus, safe.chain(options));
+    bench::IdealLine chainLine(wire, chained.startedAt);
+    modelOpening(chainLine);
+    modelRead(chainLine);
+    modelOpening(chainLine);
+    modelWrite(chainLine, kRuns, 256);
+    modelOpening(chainLine);
+    modelRead(chainLine);
+    chained.operation = "ITE write with verify";
+    chained.modelledSeconds = chainLine.seconds();
+    chained.succeeded = safe.succeeded() && board->flash() == image &&
+                        adapter->openCount() == 3 && fileBytes(onlyFileIn(options.backupsFolder)) == flash;
+    chained.note = "backup read, erase and 2048 bytes in 8 runs, read-back compared; three sessions, "
+                   "from the click";
+    bench::report(chained);
   }
   std::filesystem::remove_all(dir);
   return 0;

@@ -16,9 +16,11 @@
 #include <vector>
 
 #include "bench/bench_support.h"
+#include "bench/chain_measure.h"
 #include "bench/timing_bus.h"
 #include "emulator/emulator_bus.h"
 #include "emulator/kb90/kb90_controller.h"
+#include "tools/kb90/kb90_double_read.h"
 #include "tools/kb90/kb90_tool.h"
 
 namespace {
@@ -118,6 +120,25 @@ int main(int argc, char** argv) {
     m.modelledSeconds = line.seconds();
     m.succeeded = m.succeeded && fileBytes(readFile) == image;
     m.note = "512 blocks of 256 bytes, each asked for with one byte; from the worker's start";
+    bench::report(m);
+  }
+  // The read as the window runs it: two read sessions compared, then the file saved. Timed
+  // over the two workers, as the single read is.
+  {
+    std::filesystem::remove(readFile);
+    QuietView view(readFile);
+    kb90::Kb90Tool tool(bus, view, view);
+    DoubleRead reads = kb90::kb90DoubleRead(tool, view);
+    bench::Measurement m =
+        bench::measureChain(*adapter, bus, reads.chain(), bench::ChainSpan::kWorkOnly);
+    bench::IdealLine line(wire, m.startedAt);
+    for (int read = 0; read < 2; ++read) {
+      for (int block = 0; block < 512; ++block) line.exchange(1, timing.blockRead, {256});
+    }
+    m.operation = std::string("KB90xx read twice") + suffix;
+    m.modelledSeconds = line.seconds();
+    m.succeeded = reads.succeeded() && fileBytes(readFile) == image && adapter->openCount() == 2;
+    m.note = "two reads of 512 blocks compared; the two workers' time";
     bench::report(m);
   }
   // Write: 'W' or 'N' answered by a ready byte, the block answered by a block-done byte;

@@ -117,22 +117,6 @@ double probeCost() {
   return 100.0 * (bench::threadCpuSeconds() - cpu) / (static_cast<double>(wall.nsecsElapsed()) / 1e9);
 }
 
-// An operation that runs start to end in its click handler: the handler is the stall.
-Run measureHandler(const std::function<void()>& click) {
-  Run run;
-  QElapsedTimer handler;
-  handler.start();
-  const double cpu = bench::threadCpuSeconds();
-  click();
-  const double seconds = static_cast<double>(handler.nsecsElapsed()) / 1e9;
-  run.uiCpuPercent = 100.0 * (bench::threadCpuSeconds() - cpu) / seconds + baseline;
-  run.handlerMs = run.stallMs = seconds * 1e3;
-  run.worker = false;
-  run.ok = true;
-  QCoreApplication::processEvents();
-  return run;
-}
-
 // Clicks, then runs the event loop until `finished` holds (bounded by two minutes).
 Run measure(const std::function<void()>& click, const std::function<bool()>& finished,
             const std::function<void()>& whileRunning = {}) {
@@ -199,7 +183,9 @@ int main(int argc, char** argv) {
     AppContext context{bus, dialogs, [] {}, dir + "/absent.txt", ""};
     TKB901X_forms window(context);
     window.show();
-    auto idle = [&] { return !window.workerAlive() && window.tool().mode().idle(); };
+    auto idle = [&] {
+      return !window.workerAlive() && !window.chainRunning() && window.tool().mode().idle();
+    };
     print("KB90xx read", measure([&] { window.KB901X_READ->click(); }, idle));
     print("KB90xx write and verify", measure([&] { window.KB901X_WRITE->click(); }, idle));
   }
@@ -211,7 +197,9 @@ int main(int argc, char** argv) {
     AppContext context{bus, dialogs, [] {}, "", ""};
     TMEC16_Form window(context);
     window.show();
-    auto idle = [&] { return !window.workerAlive() && window.tool().modeWord().idle(); };
+    auto idle = [&] {
+      return !window.workerAlive() && !window.chainRunning() && window.tool().modeWord().idle();
+    };
     print("MEC16 MAIN read", measure([&] { window.BitBtn_RD_MEC16->click(); }, idle));
     print("MEC16 MAIN write", measure([&] { window.BitBtn_MEC16_WRITE->click(); }, idle));
   }
@@ -234,7 +222,9 @@ int main(int argc, char** argv) {
     window.ITE_ComboBox_MB_SWITCH->setCurrentIndex(1);
     emit window.ITE_ComboBox_MB_SWITCH->activated(1);
     window.ITE_SETUP_BitBtn->click();
-    auto idle = [&] { return !window.workerAlive() && window.tool().mode().idle(); };
+    auto idle = [&] {
+      return !window.workerAlive() && !window.chainRunning() && window.tool().mode().idle();
+    };
     print("ITE read", measure([&] { window.ITE_READ_BitBtn->click(); }, idle));
     // The same sparse image as the transfer benchmark: 8 runs of 256 bytes.
     std::vector<std::uint8_t> image(131072, 0xFF);
@@ -283,13 +273,14 @@ int main(int argc, char** argv) {
     auto eeprom = std::make_shared<emu::PanelEeprom>();
     adapter->addHandler(eeprom);
     AppContext context{bus, dialogs, [] {}, "", ""};
+    context.backupsFolder = dir + "/backups";
     TEDID_form window(context);
     window.show();
-    // No worker: the whole operation is the handler. One read first, so the figures do not
-    // carry the process's first use of the window.
-    window.EDID_READ->click();
-    print("EDID read", measureHandler([&] { window.EDID_READ->click(); }));
-    print("EDID write", measureHandler([&] { window.EDID_WRITE->click(); }));
+    auto idle = [&] { return !window.busy(); };
+    // One read first, so the figures do not carry the process's first use of the window.
+    measure([&] { window.EDID_READ->click(); }, idle);
+    print("EDID read", measure([&] { window.EDID_READ->click(); }, idle));
+    print("EDID write", measure([&] { window.EDID_WRITE->click(); }, idle));
   }
   std::filesystem::remove_all(dir);
   return 0;

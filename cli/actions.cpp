@@ -1,5 +1,7 @@
 #include "cli/actions.h"
 
+#include "app/frame/backup_store.h"
+
 #include <string>
 
 namespace tarvex::cli {
@@ -17,28 +19,53 @@ constexpr ToolEntry kTools[] = {
 constexpr unsigned kAdapter = opt::kPort;
 constexpr unsigned kSafety = opt::kNoVerify | opt::kNoBackup;
 
+// The reads that are taken twice and compared.
+#define READ_TWICE_HELP                                                                          \
+  "The flash is read twice and the two reads compared; only equal reads are saved. Reads\n"  \
+  "that differ fail the read (check the cable and the contacts) and are kept beside FILE\n" \
+  "as FILE.read1.mismatch and FILE.read2.mismatch; FILE is left as it was.\n"             \
+  "  --single-read  one read, not compared\n"
+
 constexpr ActionEntry kActions[] = {
-    {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter,
-     "[--port PATH] adapter check",
+    {"adapter", "check", Operation::kAdapterCheck, false, true, kAdapter | opt::kRepeat,
+     "[--port PATH] adapter check [--repeat N]",
      "Walks through the search, set-up and handshake of every attached adapter and reports\n"
      "each step, as the connection test window does. Fails unless an adapter answers with\n"
-     "the expected firmware.\n"},
+     "the expected firmware.\n"
+     "  --repeat N    test the link's quality: make the handshake N times (1 to 10000) with\n"
+     "                the adapter that answered, the first with the full report; print the\n"
+     "                failed handshakes, the answer times (minimum, median, maximum) against\n"
+     "                what the line should give, and whether the link is sound or what looks\n"
+     "                wrong (lost answers, a wrong firmware tag, slow answers). Fails unless\n"
+     "                every handshake passed in time. Ctrl-C stops it (it then fails).\n"},
     {"edid", "read", Operation::kEdidRead, true, true, kAdapter,
      "[--port PATH] edid read FILE [--force]",
      "Reads the panel's EEPROM, shows it as a hex dump and saves it to FILE.\n"
      "An existing FILE is refused unless --force is given.\n"},
-    {"edid", "write", Operation::kEdidWrite, true, true, kAdapter,
-     "[--port PATH] edid write FILE",
+    {"edid", "write", Operation::kEdidWrite, true, true, kAdapter | kSafety | opt::kFixChecksum,
+     "[--port PATH] edid write FILE [--fix-checksum] [--no-backup] [--no-verify] [--force]",
      "Writes the first 256 bytes of FILE into the panel's EEPROM (a shorter file leaves the\n"
-     "rest erased, FFh). Fails when the EEPROM does not report the write done.\n"},
-    {"kb90", "read", Operation::kKb90Read, true, true, kAdapter,
-     "[--port PATH] kb90 read FILE [--force]",
+     "rest erased, FFh). Fails when the EEPROM does not report the write done. The image is\n"
+     "decoded first; a FILE that is not 256 bytes, is blank (all FFh or all 00h), lacks the\n"
+     "header 00 FF FF FF FF FF FF 00 or has a wrong base-block checksum is refused. Then the\n"
+     "EEPROM is read into a new backup file, and after the write read back and compared\n"
+     "with the 256 bytes sent.\n"
+     "  --fix-checksum  write the image with its checksum corrected (FILE is not changed)\n"
+     "  --no-backup     no backup read before the write\n"
+     "  --no-verify     no read-back after it\n"
+     "  --force         write a refused FILE as it is\n"},
+    {"kb90", "read", Operation::kKb90Read, true, true, kAdapter | opt::kSingleRead,
+     "[--port PATH] kb90 read FILE [--single-read] [--force]",
      "Reads the controller's 128 KiB flash into FILE.\n"
-     "An existing FILE is refused unless --force is given.\n"},
-    {"kb90", "write", Operation::kKb90Write, true, true, kAdapter,
-     "[--port PATH] kb90 write FILE",
+     "An existing FILE is refused unless --force is given.\n"
+     READ_TWICE_HELP},
+    {"kb90", "write", Operation::kKb90Write, true, true, kAdapter | opt::kNoBackup,
+     "[--port PATH] kb90 write FILE [--no-backup] [--force]",
      "Writes FILE into the controller's flash and verifies it by sum and CRC-16. Fails when\n"
-     "the flash does not match the file.\n"},
+     "the flash does not match the file. First the flash is read into a new backup file.\n"
+     "A FILE that is not 128 KiB, or is blank (all FFh or all 00h), is refused.\n"
+     "  --no-backup   no backup read before the write\n"
+     "  --force       write a refused FILE\n"},
     {"kb90", "wiring", Operation::kKb90Wiring, false, false,
      opt::kEntry | opt::kCable | opt::kReversed | opt::kList,
      "kb90 wiring (--entry N --cable PINS [--reversed] | --list)",
@@ -53,17 +80,21 @@ constexpr ActionEntry kActions[] = {
      "[--port PATH] keyboard scan [--seconds S] [--no-sound]",
      "Scans the keyboard matrix and prints each pin pair as its cell toggles, e.g. \"3-7 red\"\n"
      "(red: connected once, yellow: again). Runs until Ctrl-C, or for S seconds.\n"
+     "A pair connected in the first replies, before a key can have been pressed, is shorted\n"
+     "lines or a stuck key: it is named once and shown as fuchsia. When the scan ends, a\n"
+     "summary counts the distinct pin pairs seen and lists them.\n"
      "  --seconds S   stop after S seconds\n"
      "  --no-sound    keep the adapter's buzzer quiet\n"},
     {"mec16", "check", Operation::kMec16Check, false, true, kAdapter,
      "[--port PATH] mec16 check",
      "Identifies the controller and shows its registers and protection status. Fails when\n"
      "a protection is set or the controller does not answer.\n"},
-    {"mec16", "read", Operation::kMec16Read, true, true, kAdapter | opt::kInfo,
-     "[--port PATH] mec16 read FILE [--info] [--force]",
+    {"mec16", "read", Operation::kMec16Read, true, true, kAdapter | opt::kInfo | opt::kSingleRead,
+     "[--port PATH] mec16 read FILE [--info] [--single-read] [--force]",
      "Reads the 192 KiB main flash block into FILE; with --info the information block too.\n"
      "Ctrl-C stops the read after the current block (the read then fails).\n"
-     "An existing FILE is refused unless --force is given.\n"},
+     "An existing FILE is refused unless --force is given.\n"
+     READ_TWICE_HELP},
     {"mec16", "erase", Operation::kMec16Erase, false, true, kAdapter | opt::kInfo | kSafety,
      "[--port PATH] mec16 erase [--info] [--no-backup] [--no-verify]",
      "Erases the main flash block; with --info the information block too. Refused (and\n"
@@ -93,14 +124,22 @@ constexpr ActionEntry kActions[] = {
     {"ite", "check", Operation::kIteCheck, false, true, kAdapter,
      "[--port PATH] ite check",
      "Attaches to the controller and reads its identification. Send the settings first.\n"},
-    {"ite", "read", Operation::kIteRead, true, true, kAdapter,
-     "[--port PATH] ite read FILE [--force]",
+    {"ite", "read", Operation::kIteRead, true, true, kAdapter | opt::kSingleRead,
+     "[--port PATH] ite read FILE [--single-read] [--force]",
      "Reads the controller's 128 KiB flash into FILE.\n"
-     "An existing FILE is refused unless --force is given.\n"},
-    {"ite", "write", Operation::kIteWrite, true, true, kAdapter,
-     "[--port PATH] ite write FILE",
-     "Erases the controller's flash and writes FILE into it.\n"},
+     "An existing FILE is refused unless --force is given.\n"
+     READ_TWICE_HELP},
+    {"ite", "write", Operation::kIteWrite, true, true, kAdapter | kSafety,
+     "[--port PATH] ite write FILE [--no-backup] [--no-verify] [--force]",
+     "Erases the controller's flash and writes FILE into it. First the flash is read into a\n"
+     "new backup file; afterwards it is read back and compared with what was written.\n"
+     "A FILE that is not 128 KiB, or is blank (all FFh or all 00h), is refused.\n"
+     "  --no-backup   no backup read before the erase\n"
+     "  --no-verify   no read-back after the write\n"
+     "  --force       write a refused FILE\n"},
 };
+
+#undef READ_TWICE_HELP
 
 constexpr const char* kCommonOptions =
     "Common options (they may stand anywhere after the program name):\n"
@@ -113,11 +152,14 @@ constexpr const char* kOutputs =
     "The log lines the tool's window would show go to standard output, one per line;\n"
     "progress and message boxes go to standard error.\n"
     "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n"
-    "A MEC16 erase or write first reads the chip into a new file of the backups folder,\n"
-    "$XDG_DATA_HOME/tarvex/backups (~/.local/share/tarvex/backups by default), named\n"
-    "TOOL-YYYYMMDD-HHMMSS.bin; backups are never overwritten. A read-back failing to match\n"
-    "fails the operation. --no-backup --no-verify --force leaves only the operation's own\n"
-    "bytes on the line.\n";
+    "A MEC16 erase or write, an ITE write, a KB90 write and an EDID write first read the\n"
+    "chip into a new file of the backups folder, ";
+constexpr const char* kOutputsAfterFolder =
+    ", named TOOL-YYYYMMDD-HHMMSS.bin; backups\n"
+    "are never overwritten. A read-back failing to match fails the operation. A write or\n"
+    "erase that fails once it has begun changing the flash says so: the flash is partly\n"
+    "written, keep the board powered and connected, and write the image again.\n"
+    "--no-backup --no-verify --force leaves only the operation's own bytes on the line.\n";
 
 }  // namespace
 
@@ -152,6 +194,8 @@ std::string programHelp() {
   text += kCommonOptions;
   text += "\n";
   text += kOutputs;
+  text += backupsFolderRule();
+  text += kOutputsAfterFolder;
   text += "See 'tarvex-cli TOOL --help' and 'man tarvex-cli'.\n";
   return text;
 }
@@ -179,6 +223,8 @@ std::string actionHelp(const ActionEntry& action) {
   text += kCommonOptions;
   text += "\n";
   text += kOutputs;
+  text += backupsFolderRule();
+  text += kOutputsAfterFolder;
   return text;
 }
 

@@ -22,6 +22,9 @@ inline constexpr unsigned kPort = 1u << 8;
 inline constexpr unsigned kNoVerify = 1u << 9;
 inline constexpr unsigned kNoBackup = 1u << 10;
 inline constexpr unsigned kList = 1u << 11;
+inline constexpr unsigned kFixChecksum = 1u << 12;
+inline constexpr unsigned kRepeat = 1u << 13;
+inline constexpr unsigned kSingleRead = 1u << 14;
 }  // namespace opt
 
 struct ToolEntry {

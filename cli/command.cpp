@@ -6,6 +6,7 @@
 #include <map>
 
 #include "cli/actions.h"
+#include "link/link_quality.h"
 #include "tools/kb90/kb90_messages.h"
 
 namespace tarvex::cli {
@@ -25,6 +26,9 @@ constexpr OptionEntry kOptions[] = {
     {"--preset", true, opt::kPreset},   {"--pins", true, opt::kPins},
     {"--no-verify", false, opt::kNoVerify}, {"--no-backup", false, opt::kNoBackup},
     {"--list", false, opt::kList},
+    {"--fix-checksum", false, opt::kFixChecksum},
+    {"--repeat", true, opt::kRepeat},
+    {"--single-read", false, opt::kSingleRead},
 };
 
 const OptionEntry* findOption(std::string_view name) {
@@ -230,10 +234,20 @@ ParsedLine parseCommandLine(const std::vector<std::string>& args) {
   command.noSound = given.count("--no-sound") > 0;
   command.noVerify = given.count("--no-verify") > 0;
   command.noBackup = given.count("--no-backup") > 0;
+  command.fixChecksum = given.count("--fix-checksum") > 0;
+  command.singleRead = given.count("--single-read") > 0;
 
   if (given.count("--seconds")) {
     command.seconds = seconds(given["--seconds"]);
     if (!command.seconds) return usageError("--seconds takes a number of seconds above 0");
+  }
+
+  if (given.count("--repeat")) {
+    command.repeat = wholeNumber(given["--repeat"]);
+    if (!command.repeat || *command.repeat < kMinRepeats || *command.repeat > kMaxRepeats) {
+      return usageError("--repeat takes a count of handshakes from " +
+                        std::to_string(kMinRepeats) + " to " + std::to_string(kMaxRepeats));
+    }
   }
 
   command.list = given.count("--list") > 0;

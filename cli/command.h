@@ -38,6 +38,8 @@ struct Command {
                                     // goes on past a wrong image or a chip not erased
   bool noVerify = false;            // --no-verify: no read-back after a write or erase
   bool noBackup = false;            // --no-backup: no backup before a write or erase
+  bool fixChecksum = false;         // --fix-checksum: edid write corrects a wrong checksum
+  bool singleRead = false;          // --single-read: one read, not two compared
   bool info = false;                // mec16 read / erase: the information block too
   bool reversed = false;            // cable plugged the other way round
   bool noSound = false;             // keyboard scan: no buzzer
@@ -47,6 +49,7 @@ struct Command {
   int preset = 0;                   // ite settings: presets-file entry, from 1 (0: none)
   std::optional<PinAssignments> pins;  // ite settings: all 15 boxes given by --pins
   bool list = false;                // kb90 wiring / ite settings: list the base file's boards
+  std::optional<int> repeat;        // adapter check: make the handshake this many times
 };
 
 // What the command line asks for: an operation to run, a help text to print, or a usage

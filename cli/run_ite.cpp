@@ -4,9 +4,12 @@
 #include "cli/board_list.h"
 #include "cli/run_cli.h"
 #include "cli/runners.h"
+#include "cli/safety_options.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
+#include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_messages.h"
+#include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ite_tool.h"
 
 namespace tarvex::cli {
@@ -132,10 +135,21 @@ int runIte(const Command& command, const CliEnv& env) {
       return tool.sendSettings() ? kExitSuccess : kExitFailure;
     case Operation::kIteCheck:
       return runCheck(tool, env, view);
-    case Operation::kIteRead:
-      return runStream(tool, tool.startRead(), true, env, view);
-    case Operation::kIteWrite:
-      return runStream(tool, tool.startWrite(), false, env, view);
+    case Operation::kIteRead: {
+      if (command.singleRead) return runStream(tool, tool.startRead(), true, env, view);
+      // Two reads compared; neither stops part-way.
+      DoubleRead twice = iteDoubleRead(tool, view);
+      PhaseChain chain = twice.chain();
+      superviseChain(chain, env, view, [] {}, Supervision::readGoesOnNote());
+      return twice.succeeded() ? kExitSuccess : kExitFailure;
+    }
+    case Operation::kIteWrite: {
+      // The backup read, the erase and write, and the read-back: none stops part-way.
+      SafeWrite safe = iteSafeWrite(tool, view);
+      PhaseChain chain = safe.chain(safetyOptionsOf(command, env));
+      superviseChain(chain, env, view, [] {}, Supervision::halfDoneNote());
+      return safe.succeeded() ? kExitSuccess : kExitFailure;
+    }
     default:
       return kExitFailure;
   }

@@ -5,7 +5,10 @@
 #include "cli/run_cli.h"
 #include "cli/runners.h"
 #include "cli/terminal_view.h"
+#include "cli/safety_options.h"
 #include "cli/worker.h"
+#include "tools/kb90/kb90_double_read.h"
+#include "tools/kb90/kb90_safe_write.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_messages.h"
 #include "tools/kb90/kb90_tool.h"
@@ -45,7 +48,23 @@ int runKb90(const Command& command, const CliEnv& env) {
   kb90::Kb90Tool tool(*bus, view, buttons, env.bounds.kb90);
 
   const bool reading = command.operation == Operation::kKb90Read;
-  if (!(reading ? tool.readClick() : tool.writeClick())) return kExitFailure;
+  if (!reading) {
+    // The backup read and the write: neither stops part-way.
+    SafeWrite safe = kb90::kb90SafeWrite(tool, view);
+    SafetyOptions options = safetyOptionsOf(command, env);
+    options.verify = false;  // the adapter verifies the write itself
+    PhaseChain chain = safe.chain(options);
+    superviseChain(chain, env, view, [] {}, Supervision::halfDoneNote());
+    return safe.succeeded() ? kExitSuccess : kExitFailure;
+  }
+  if (!command.singleRead) {
+    // Two reads compared; neither stops part-way.
+    DoubleRead twice = kb90::kb90DoubleRead(tool, view);
+    PhaseChain chain = twice.chain();
+    superviseChain(chain, env, view, [] {}, Supervision::readGoesOnNote());
+    return twice.succeeded() ? kExitSuccess : kExitFailure;
+  }
+  if (!tool.readClick()) return kExitFailure;
   // As the window does: the worker first, then the rest of the click handler names the
   // transfer and sends its first command.
   Worker worker;

@@ -17,6 +17,7 @@ constexpr std::chrono::milliseconds kScanPeriod{100};
 std::string colorName(Rgb color) {
   if (color == keyboard::cell_colors::kRed) return "red";
   if (color == keyboard::cell_colors::kYellow) return "yellow";
+  if (color == keyboard::cell_colors::kFuchsia) return "fuchsia";
   if (color == keyboard::cell_colors::kAqua) return "aqua";
   return "?";
 }

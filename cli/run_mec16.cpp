@@ -2,8 +2,10 @@
 
 #include "cli/run_cli.h"
 #include "cli/runners.h"
+#include "cli/safety_options.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
+#include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
 
@@ -32,15 +34,6 @@ class Mec16Terminal final : public mec16::Mec16View {
   TerminalView& view_;
 };
 
-SafetyOptions safetyOf(const Command& command, const CliEnv& env) {
-  SafetyOptions options;
-  options.verify = !command.noVerify;
-  options.backup = !command.noBackup;
-  options.force = command.force;
-  options.backupsFolder = env.backupsFolder;
-  return options;
-}
-
 }  // namespace
 
 int runMec16(const Command& command, const CliEnv& env) {
@@ -59,7 +52,7 @@ int runMec16(const Command& command, const CliEnv& env) {
       // how long it still takes: the busy poll, its last status and the release. The backup
       // before it and the blank check after it stop at once.
       mec16::Mec16SafeOps safe(tool, terminal);
-      PhaseChain chain = safe.erase(safetyOf(command, env), command.info);
+      PhaseChain chain = safe.erase(safetyOptionsOf(command, env), command.info);
       const mec16::Mec16Bounds& b = env.bounds.mec16;
       superviseChain(chain, env, view, [&tool] { tool.exitOrStop(); },
                      "the chip erase cannot stop part-way; it ends " +
@@ -68,6 +61,14 @@ int runMec16(const Command& command, const CliEnv& env) {
       return safe.succeeded() ? kExitSuccess : kExitFailure;
     }
     case Operation::kMec16Read: {
+      if (!command.singleRead) {
+        // Two reads compared; Ctrl-C stops the read in progress after its block.
+        DoubleRead twice = mec16::mec16DoubleRead(tool, terminal, command.info);
+        PhaseChain chain = twice.chain();
+        superviseChain(chain, env, view, [&tool] { tool.exitOrStop(); },
+                       Supervision::readGoesOnNote());
+        return twice.succeeded() ? kExitSuccess : kExitFailure;
+      }
       if (!tool.startRead(command.info)) return kExitFailure;
       Worker worker;
       worker.start([&tool] { return tool.runWorker(); });
@@ -79,7 +80,7 @@ int runMec16(const Command& command, const CliEnv& env) {
     case Operation::kMec16Write: {
       // Only the main block can be written: the window's information box stays off.
       mec16::Mec16SafeOps safe(tool, terminal);
-      PhaseChain chain = safe.write(safetyOf(command, env), false);
+      PhaseChain chain = safe.write(safetyOptionsOf(command, env), false);
       superviseChain(chain, env, view, [&tool] { tool.exitOrStop(); },
                      Supervision::halfDoneNote());
       return safe.succeeded() ? kExitSuccess : kExitFailure;

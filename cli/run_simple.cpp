@@ -1,10 +1,14 @@
-// The operations that run to their end on the calling thread: the adapter check and the
-// EDID EEPROM's read and write.
+// The adapter check and the EDID EEPROM's read, on the calling thread, and the EDID write
+// with its safety steps.
 
 #include "cli/run_cli.h"
 #include "cli/runners.h"
+#include "cli/safety_options.h"
 #include "cli/terminal_view.h"
+#include "cli/worker.h"
 #include "link/connection_test.h"
+#include "link/link_quality.h"
+#include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex::cli {
@@ -12,6 +16,10 @@ namespace tarvex::cli {
 int runAdapter(const Command& command, const CliEnv& env) {
   const auto bus = env.openBus(command.port);
   TerminalView view(env);
+  if (command.repeat) {
+    return runLinkQualityTest(*bus, view, *command.repeat, env.interrupted) ? kExitSuccess
+                                                                           : kExitFailure;
+  }
   return runConnectionTest(*bus, view) ? kExitSuccess : kExitFailure;
 }
 
@@ -20,8 +28,12 @@ int runEdid(const Command& command, const CliEnv& env) {
   TerminalView view(env);
   view.answerDialogsWith(command.file);
   edid::EdidTool tool(*bus, view, env.bounds.edid);
-  const bool ok = command.operation == Operation::kEdidRead ? tool.read() : tool.write();
-  return ok ? kExitSuccess : kExitFailure;
+  if (command.operation == Operation::kEdidRead) return tool.read() ? kExitSuccess : kExitFailure;
+  // The write with its image checks, backup and read-back; no step of it can stop part-way.
+  edid::EdidSafeOps safe(tool, view);
+  PhaseChain chain = safe.write(safetyOptionsOf(command, env), command.fixChecksum);
+  superviseChain(chain, env, view, [] {}, Supervision::halfDoneNote());
+  return safe.succeeded() ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace tarvex::cli

@@ -76,6 +76,17 @@ bool TerminalView::askYesNo(const std::string& question) {
   return false;
 }
 
+Answer TerminalView::askYesNoOr(const std::string& question, const std::string&) {
+  // The only question with a third answer offers to correct an EDID checksum, which
+  // --fix-checksum answers before the run starts.
+  std::string flat = question;
+  for (char& c : flat) {
+    if (c == '\n') c = ' ';
+  }
+  note(flat + " -- refused; add --fix-checksum to correct it, or --force to write it as it is");
+  return Answer::kNo;
+}
+
 void TerminalView::finish() {
   std::lock_guard lock(mutex_);
   progress_.finish();

@@ -32,6 +32,7 @@ class TerminalView : public ToolView {
   std::optional<std::string> chooseFile(const FileDialogSpec& request) override;
   void showErrorBox(const std::string& text) override;
   bool askYesNo(const std::string& question) override;
+  Answer askYesNoOr(const std::string& question, const std::string& other) override;
 
   // A line of the command line's own on standard output (a result, a toggled cell).
   void printLine(const std::string& line);

@@ -38,6 +38,16 @@ std::string Supervision::readGoesOnNote() {
          "leaving the chip as it is";
 }
 
+std::string Supervision::stopsBeforeChangeNote() {
+  return "the read before the write cannot stop part-way; once it ends, nothing is erased or "
+         "written (Ctrl-C again quits at once, leaving the chip as it is)";
+}
+
+std::string Supervision::readBackGoesOnNote() {
+  return "the write is done; its read-back cannot stop part-way and runs to its end "
+         "(Ctrl-C again quits at once, leaving the write unverified)";
+}
+
 std::string endsWithin(std::chrono::steady_clock::duration bound) {
   return "within " + std::to_string(std::chrono::ceil<std::chrono::seconds>(bound).count()) + " s";
 }
@@ -65,16 +75,27 @@ bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supe
 
 void superviseChain(PhaseChain& chain, const CliEnv& env, TerminalView& view,
                     const std::function<void()>& stop, const std::string& cannotStop) {
+  bool chipChanging = false;  // a step that may change the chip has started
   runChain(chain, [&](const PhaseStep& step) {
+    const bool beforeChange = !chipChanging;
+    if (!step.readsOnly) chipChanging = true;
     Worker worker;
     worker.start(step.work);
     Supervision supervision;
     if (step.stoppable) {
       supervision.stop = stop;
-    } else {
+    } else if (!step.readsOnly) {
       supervision.cannotStop = cannotStop;
+    } else {
+      supervision.cannotStop = beforeChange ? Supervision::stopsBeforeChangeNote()
+                                            : Supervision::readBackGoesOnNote();
     }
-    return supervise(worker, env, view, supervision);
+    const bool result = supervise(worker, env, view, supervision);
+    // A Ctrl-C during a read before the chip is changed: the chain goes no further.
+    if (step.readsOnly && beforeChange && env.interrupted && env.interrupted->load()) {
+      return false;
+    }
+    return result;
   });
 }
 

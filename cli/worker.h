@@ -55,6 +55,10 @@ struct Supervision {
   // The notes for an operation without a stop: one that changes the chip, and a read.
   static std::string halfDoneNote();
   static std::string readGoesOnNote();
+  // The notes for a chain's reads without a stop: the read before the chip is changed
+  // (after which the chain ends), and the read-back after it.
+  static std::string stopsBeforeChangeNote();
+  static std::string readBackGoesOnNote();
 };
 
 // "within N s", the bound rounded up to whole seconds.
@@ -67,8 +71,10 @@ bool supervise(Worker& worker, const CliEnv& env, TerminalView& view, const Supe
 
 // Runs an operation of several link sessions to its end: each phase's own part on the
 // calling thread, its work on a worker under supervision. A Ctrl-C stops stoppable work
-// through `stop` (a stopped backup or read-back fails, which ends the chain); other work
-// is described by `cannotStop` and goes on.
+// through `stop` (a stopped backup or read-back fails, which ends the chain). A read that
+// cannot stop runs to its end: before the chip is changed (a backup) the chain then ends
+// there, as if it had failed; after it (a read-back) its result stands. Other work, which
+// changes the chip, is described by `cannotStop` and goes on.
 void superviseChain(PhaseChain& chain, const CliEnv& env, TerminalView& view,
                     const std::function<void()>& stop, const std::string& cannotStop);
 

@@ -37,6 +37,7 @@ void EmulatedAdapter::clearHandlers() {
 void EmulatedAdapter::setFaults(const FaultPlan& faults) {
   std::lock_guard lock(mutex_);
   faults_ = faults;
+  opensSincePlan_ = 0;
 }
 
 FaultPlan EmulatedAdapter::faults() const {
@@ -113,14 +114,16 @@ void EmulatedAdapter::clearRecords() {
 
 FtStatus EmulatedAdapter::open(std::unique_ptr<Session>* session) {
   std::size_t index = 0;
+  std::size_t faultOpen = 0;
   {
     std::lock_guard lock(mutex_);
     if (!plugged_) return FT_DEVICE_NOT_FOUND;
     if (faults_.refuseOpen || session_ != nullptr) return FT_DEVICE_NOT_OPENED;
     index = received_.size();
     received_.emplace_back();
+    faultOpen = opensSincePlan_++;
   }
-  auto created = std::make_unique<Session>(*this, index);
+  auto created = std::make_unique<Session>(*this, index, faultOpen);
   {
     std::lock_guard lock(mutex_);
     session_ = created.get();

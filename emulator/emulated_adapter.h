@@ -35,6 +35,7 @@ class EmulatedAdapter {
   void setTag(std::vector<std::uint8_t> tag);
   void addHandler(std::shared_ptr<CommandHandler> handler);
   void clearHandlers();
+  // Sets the faults; the opens a flaky contact counts start again from this one.
   void setFaults(const FaultPlan& faults);
   FaultPlan faults() const;
   void setWireModel(const WireModel& wire);
@@ -69,6 +70,7 @@ class EmulatedAdapter {
   std::vector<std::uint8_t> tag_;
   std::vector<std::shared_ptr<CommandHandler>> handlers_;
   FaultPlan faults_;
+  std::size_t opensSincePlan_ = 0;  // opens since the fault plan was set
   WireModel wire_;
   std::uint32_t driverVersion_ = 0x00021200;
   bool plugged_ = true;

@@ -1,6 +1,8 @@
 #include "emulator/session.h"
 
 #include <algorithm>
+#include <random>
+#include <set>
 
 #include "emulator/emulated_adapter.h"
 
@@ -10,8 +12,11 @@
 
 namespace tarvex::emu {
 
-Session::Session(EmulatedAdapter& adapter, std::size_t openIndex)
-    : adapter_(adapter), openIndex_(openIndex), wire_(adapter.wireModel()) {
+Session::Session(EmulatedAdapter& adapter, std::size_t openIndex, std::size_t faultOpen)
+    : adapter_(adapter),
+      openIndex_(openIndex),
+      faultOpen_(faultOpen),
+      wire_(adapter.wireModel()) {
   firmware_ = std::thread([this] { runFirmware(); });
   if (wire_.enabled) delivery_ = std::thread([this] { runDelivery(); });
 }
@@ -162,6 +167,7 @@ void Session::send(std::span<const std::uint8_t> bytes) {
   const FaultPlan faults = adapter_.faults();
   if (faults.replyDelay.count() > 0) pause(faults.replyDelay);
   if (faults.silent) return;
+  if (faults.silentOnOpen && openIndex_ + 1 == *faults.silentOnOpen) return;
 
   bool unplugNow = false;
   // With a late stray byte, the stray and whatever follows it in this reply go out after
@@ -180,6 +186,7 @@ void Session::send(std::span<const std::uint8_t> bytes) {
         break;
       }
       if (faults.corruptByteAt && k == *faults.corruptByteAt) byte ^= faults.corruptMask;
+      if (const Damage* damage = damageLocked(faults)) byte = damagedLocked(*damage, k, byte);
       (late.empty() ? out : late).push_back(byte);
       ++sentCount_;
       if (faults.strayByteAfter && k == *faults.strayByteAfter && !strayInjected_) {
@@ -204,6 +211,42 @@ void Session::send(std::span<const std::uint8_t> bytes) {
     adapter_.unplug();
     throw SessionEnded{};
   }
+}
+
+const Session::Damage* Session::damageLocked(const FaultPlan& faults) {
+  if (!faults.flaky || faults.flaky->open != faultOpen_) return nullptr;
+  if (damage_) return &*damage_;
+  const FlakyContact& flaky = *faults.flaky;
+  std::mt19937_64 random(flaky.seed);
+  const std::uint64_t span = std::max<std::uint64_t>(1, flaky.span);
+  Damage damage;
+  if (flaky.shiftedBlock > 0) {
+    damage.shiftFrom = flaky.from + random() % span;
+    damage.shiftLength = flaky.shiftedBlock;
+  } else {
+    // Distinct places, so no flip undoes another.
+    std::set<std::uint64_t> places;
+    const auto flips =
+        std::min<std::uint64_t>(span, static_cast<std::uint64_t>(std::max(0, flaky.flips)));
+    while (places.size() < flips) places.insert(flaky.from + random() % span);
+    for (std::uint64_t k : places) {
+      damage.flips.emplace_back(k, static_cast<std::uint8_t>(1u << (random() % 8)));
+    }
+  }
+  damage_ = std::move(damage);
+  return &*damage_;
+}
+
+std::uint8_t Session::damagedLocked(const Damage& damage, std::uint64_t k, std::uint8_t byte) {
+  const std::uint8_t sent = byte;
+  const bool shifted =
+      damage.shiftLength > 0 && k >= damage.shiftFrom && k - damage.shiftFrom < damage.shiftLength;
+  if (shifted) byte = previousByte_;
+  previousByte_ = sent;
+  for (const auto& [place, bits] : damage.flips) {
+    if (place == k) byte ^= bits;
+  }
+  return byte;
 }
 
 void Session::deliverLocked(const std::vector<std::uint8_t>& out) {

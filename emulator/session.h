@@ -6,10 +6,12 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "emulator/fault_plan.h"
 #include "emulator/firmware_port.h"
 #include "emulator/wire_model.h"
 #include "link/ft_types.h"
@@ -20,7 +22,9 @@ class EmulatedAdapter;
 
 class Session final : public FirmwarePort {
  public:
-  Session(EmulatedAdapter& adapter, std::size_t openIndex);
+  // `openIndex` counts the opens of the adapter's records, `faultOpen` the opens since its
+  // fault plan was set.
+  Session(EmulatedAdapter& adapter, std::size_t openIndex, std::size_t faultOpen);
   ~Session() override;
   Session(const Session&) = delete;
   Session& operator=(const Session&) = delete;
@@ -48,12 +52,22 @@ class Session final : public FirmwarePort {
   void pause(std::chrono::microseconds duration) override;
 
  private:
+  // Where a flaky contact damages this open's replies.
+  struct Damage {
+    std::vector<std::pair<std::uint64_t, std::uint8_t>> flips;  // reply byte, bits flipped
+    std::uint64_t shiftFrom = 0;
+    std::uint64_t shiftLength = 0;
+  };
+
   struct Timed {
     std::uint8_t byte;
     Clock::time_point at;
   };
 
   void runFirmware();
+  // The damage a flaky contact plan does to this open, worked out once.
+  const Damage* damageLocked(const FaultPlan& faults);
+  std::uint8_t damagedLocked(const Damage& damage, std::uint64_t k, std::uint8_t byte);
   void runDelivery();
   bool endedLocked() const { return closed_ || unplugged_; }
   void deliverDueLocked(Clock::time_point now);
@@ -63,6 +77,7 @@ class Session final : public FirmwarePort {
 
   EmulatedAdapter& adapter_;
   const std::size_t openIndex_;
+  const std::size_t faultOpen_;
   const WireModel wire_;
 
   mutable std::mutex mutex_;
@@ -81,6 +96,8 @@ class Session final : public FirmwarePort {
   Clock::time_point lineFree_{};
   std::uint64_t sentCount_ = 0;
   bool strayInjected_ = false;
+  std::optional<Damage> damage_;
+  std::uint8_t previousByte_ = 0;  // the reply byte before, as the firmware sent it
   bool replyPending_ = false;  // a reply is complete and the host has not answered yet
   Clock::time_point replyVisibleAt_{};
 

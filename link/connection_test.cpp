@@ -39,11 +39,17 @@ std::string upperHex(std::uint32_t value) {
   return digits;
 }
 
-enum class Outcome { kNextDevice, kFound, kWrongFirmware };
+// Discards every line: the repeated handshakes of the link-quality test make the same
+// calls as the report but say only what went wrong.
+class QuietLog final : public LogSink {
+ public:
+  void logLine(const std::string&) override {}
+};
 
 // One device, already open: configure, ask for the tag, report. Ends the test once three
-// bytes came back, whatever they were; the device is closed on every way out.
-Outcome testDevice(FtDevice& dev, std::uint32_t index, LogSink& log) {
+// bytes came back, whatever they were; the device is closed on every way out. The answer
+// time runs from the request handed to the device to the third byte received.
+HandshakeOutcome testDevice(FtDevice& dev, std::uint32_t index, LogSink& log) {
   log.logLine(text::kOpened + std::to_string(index));
 
   std::uint32_t version = 0;
@@ -60,50 +66,56 @@ Outcome testDevice(FtDevice& dev, std::uint32_t index, LogSink& log) {
 
   const std::uint8_t request = cmd::kFirmwareTag;
   std::uint32_t written = 0;
+  const auto asked = std::chrono::steady_clock::now();
   logStatus(log, text::kWriteTag, dev.write(&request, 1, &written));
   if (written != 1) log.logLine(text::kWriteShort);
 
-  std::array<std::uint8_t, 3> reply{};
+  HandshakeOutcome outcome;
   std::uint32_t received = 0;
   logStatus(log, text::kReadTag,
-            dev.read(reply.data(), static_cast<std::uint32_t>(reply.size()), &received));
+            dev.read(outcome.reply.data(), static_cast<std::uint32_t>(outcome.reply.size()),
+                     &received));
+  outcome.answerTime = std::chrono::steady_clock::now() - asked;
 
-  if (received == reply.size()) {
+  if (received == outcome.reply.size()) {
     log.logLine(text::kThreeBytes);
     // The same refusal as every tool's: a tag with bytes after it is not the right one.
-    if (reply == kExpectedTag && !bytesAfterTag(dev)) {
+    if (outcome.reply == kExpectedTag && !bytesAfterTag(dev)) {
       log.logLine(text::kRightFirmware);
       logStatus(log, text::kTimeouts0, dev.setTimeouts(0, 0));
       logStatus(log, text::kLatency2, dev.setLatencyTimer(kTestLatencyMs));
       log.logLine(text::kReconfigured);
       dev.close();
-      return Outcome::kFound;
+      outcome.kind = HandshakeOutcome::kRightTag;
+      return outcome;
     }
     log.logLine(text::kWrongFirmware);
     dev.close();
-    return Outcome::kWrongFirmware;
+    outcome.kind = HandshakeOutcome::kWrongTag;
+    return outcome;
   }
 
   log.logLine(text::kNoThreeBytes);
   logStatus(log, text::kClose, dev.close());
-  return Outcome::kNextDevice;
+  outcome.kind = HandshakeOutcome::kNoAnswer;
+  return outcome;
 }
 
 }  // namespace
 
-bool runConnectionTest(FtBus& bus, LogSink& log) {
+ConnectionWalk walkConnection(FtBus& bus, LogSink& log) {
   log.logLine("");
 
   std::uint32_t count = 0;
   if (bus.createDeviceInfoList(&count) != FT_OK) {
     log.logLine(text::kNoList);
     logReason(log, bus);
-    return false;
+    return {};
   }
   if (count == 0) {
     log.logLine(text::kNoPorts);
     logReason(log, bus);
-    return false;
+    return {};
   }
   log.logLine(text::kPortCount + std::to_string(count));
 
@@ -116,11 +128,24 @@ bool runConnectionTest(FtBus& bus, LogSink& log) {
       logReason(log, bus);
       continue;
     }
-    const Outcome outcome = testDevice(*dev, index, log);
-    if (outcome != Outcome::kNextDevice) return outcome == Outcome::kFound;
+    const HandshakeOutcome outcome = testDevice(*dev, index, log);
+    if (outcome.kind != HandshakeOutcome::kNoAnswer) {
+      return {outcome.kind == HandshakeOutcome::kRightTag, index, outcome};
+    }
   }
   log.logLine(text::kNobodyAnswered);
-  return false;
+  return {};
+}
+
+bool runConnectionTest(FtBus& bus, LogSink& log) {
+  return walkConnection(bus, log).rightFirmware;
+}
+
+HandshakeOutcome quietHandshake(FtBus& bus, std::uint32_t index) {
+  std::unique_ptr<FtDevice> dev;
+  if (bus.open(index, &dev) != FT_OK || !dev) return {};
+  QuietLog quiet;
+  return testDevice(*dev, index, quiet);
 }
 
 }  // namespace tarvex

@@ -3,6 +3,11 @@
 // link, reporting the outcome of every device call so the user sees where the connection
 // fails. It changes nothing on the adapter and leaves every device closed.
 
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <optional>
+
 #include "link/ft_device.h"
 #include "link/log_sink.h"
 
@@ -11,6 +16,26 @@ namespace tarvex {
 // Logs one report, starting with an empty line so reports stay apart in an appended log.
 // True when an adapter answered with the expected firmware tag.
 bool runConnectionTest(FtBus& bus, LogSink& log);
+
+// One handshake with the device at `index`, with the report's device calls and bytes, but
+// logging nothing. The device is closed again on every way out.
+struct HandshakeOutcome {
+  enum Kind { kNotOpened, kNoAnswer, kWrongTag, kRightTag };
+  Kind kind = kNotOpened;
+  std::array<std::uint8_t, 3> reply{};
+  // From the request handed to the device to the end of the read of the answer.
+  std::chrono::steady_clock::duration answerTime{};
+};
+HandshakeOutcome quietHandshake(FtBus& bus, std::uint32_t index);
+
+// What the report found: whether the expected firmware answered, and which device answered
+// with three bytes at all and how (the walk ends there).
+struct ConnectionWalk {
+  bool rightFirmware = false;
+  std::optional<std::uint32_t> answeredIndex;
+  HandshakeOutcome answer;
+};
+ConnectionWalk walkConnection(FtBus& bus, LogSink& log);
 
 namespace connection_test_text {
 inline constexpr const char* kNoList = "FT_CreateDeviceInfoList != FT_OK";

@@ -17,6 +17,8 @@ namespace tarvex {
 // "$HOME/.local/share/tarvex/backups"; on Windows "%LOCALAPPDATA%\Tarvex\backups". Empty
 // when none names a home. (backups_folder_posix.cpp, backups_folder_win.cpp)
 std::string defaultBackupsFolder();
+// The same rule in words, for help texts: "$XDG_DATA_HOME/tarvex/backups\n(~/.local/...)".
+const char* backupsFolderRule();
 
 struct SavedBackup {
   std::string path;  // empty when the backup could not be written

@@ -14,4 +14,8 @@ std::string defaultBackupsFolder() {
   return std::string(home) + "/.local/share/tarvex/backups";
 }
 
+const char* backupsFolderRule() {
+  return "$XDG_DATA_HOME/tarvex/backups\n(~/.local/share/tarvex/backups by default)";
+}
+
 }  // namespace tarvex

@@ -21,4 +21,6 @@ std::string defaultBackupsFolder() {
   return utf8Text(root) + (endsWithSeparator ? "" : "\\") + "Tarvex\\backups";
 }
 
+const char* backupsFolderRule() { return "%LOCALAPPDATA%\\Tarvex\\backups"; }
+
 }  // namespace tarvex

@@ -16,12 +16,18 @@ struct PhaseStep {
   std::function<bool()> work;  // kWork: the worker's part; its result goes to the next phase
   bool stoppable = false;      // kWork: the tool's stop request ends the work early
   bool passed = true;          // kNext: what the next phase is told of the work before it
+  bool readsOnly = false;      // kWork: only reads the chip (a backup, a read-back)
 
   // On to the next phase at once; `passed` false when this phase's work could not start.
   static PhaseStep next(bool passed = true) { return {Kind::kNext, {}, false, passed}; }
   static PhaseStep end() { return {Kind::kEnd, {}, false, true}; }
+  // Work that may change the chip.
   static PhaseStep runWork(std::function<bool()> body, bool stoppable) {
     return {Kind::kWork, std::move(body), stoppable, true};
+  }
+  // Work that only reads the chip.
+  static PhaseStep runRead(std::function<bool()> body, bool stoppable) {
+    return {Kind::kWork, std::move(body), stoppable, true, true};
   }
 };
 

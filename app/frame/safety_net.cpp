@@ -34,13 +34,14 @@ bool acceptImageFindings(const std::vector<ImageFinding>& findings, ToolView& vi
 }
 
 bool keepBackup(std::span<const std::uint8_t> image, ToolView& view, const SafetyOptions& options,
-                const SafetyTexts& texts) {
+                const SafetyTexts& texts, std::string* savedPath) {
   const SavedBackup saved = saveBackup(options.backupsFolder, texts.tool, image);
   if (!saved.saved()) {
     view.logLine(texts.backupNotSaved + printable(saved.error));
     return false;
   }
   view.logLine(texts.backupSaved + printable(saved.path));
+  if (savedPath) *savedPath = saved.path;
   return true;
 }
 

@@ -29,9 +29,10 @@ struct SafetyOptions {
 bool acceptImageFindings(const std::vector<ImageFinding>& findings, ToolView& view,
                          const SafetyOptions& options, const SafetyTexts& texts);
 
-// Saves the backup and logs where (the path shown printable), or why it could not.
+// Saves the backup and logs where (the path shown printable), or why it could not. The
+// path goes to savedPath too when one is given.
 bool keepBackup(std::span<const std::uint8_t> image, ToolView& view, const SafetyOptions& options,
-                const SafetyTexts& texts);
+                const SafetyTexts& texts, std::string* savedPath = nullptr);
 
 // The verdict of a read-back after a write (`read` against the bytes `sent`) or after an
 // erase (`read` against all FFh). Logs the verdict line; a mismatch turns the gauge red.

@@ -48,6 +48,17 @@ native::FileHandle holdExistingTarget(const std::string& target, bool* refused) 
   return held;
 }
 
+// Gives the file `temp` the name `wanted` ("wanted.2" and on when taken), never replacing a
+// file already there. The name it has in the end.
+std::string moveToFreeName(const std::string& temp, const std::string& wanted) {
+  for (int n = 1; n < 100; ++n) {
+    const std::string name = wanted + (n > 1 ? "." + std::to_string(n) : "");
+    if (native::moveWithoutReplacing(temp, name)) return name;
+    if (errno != EEXIST) break;
+  }
+  return temp;
+}
+
 }  // namespace
 
 void setStorageFault(const std::string& target, const StorageFault& fault) {
@@ -130,18 +141,31 @@ std::optional<StagedImage::Kept> StagedImage::abandon() {
     std::filesystem::remove(native::fsPath(temp_), error);
     return std::nullopt;
   }
-  // Moved to the first free name; never replacing a file already there.
-  std::string kept = temp_;
-  for (int n = 1; n < 100; ++n) {
-    const std::string name = target_ + ".partial" + (n > 1 ? "." + std::to_string(n) : "");
-    if (native::moveWithoutReplacing(temp_, name)) {
-      kept = name;
-      break;
-    }
-    if (errno != EEXIST) break;
-  }
+  const std::string kept = moveToFreeName(temp_, target_ + ".partial");
   syncFolderOf(kept);
   return Kept{kept, bytes};
+}
+
+std::optional<StagedImage::Kept> keepBeside(const std::string& target, const std::string& suffix,
+                                            std::span<const std::uint8_t> bytes) {
+  if (bytes.empty()) return std::nullopt;
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    const std::string temp = tempNameFor(target);
+    ImageFile file;
+    if (!file.createNew(temp)) {
+      if (errno == EEXIST) continue;
+      return std::nullopt;
+    }
+    if (!file.write(bytes.data(), bytes.size()) || !file.close()) {
+      std::error_code error;
+      std::filesystem::remove(native::fsPath(temp), error);
+      return std::nullopt;
+    }
+    const std::string kept = moveToFreeName(temp, target + suffix);
+    syncFolderOf(kept);
+    return StagedImage::Kept{kept, static_cast<long long>(bytes.size())};
+  }
+  return std::nullopt;
 }
 
 }  // namespace tarvex

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "app/frame/image_file.h"
@@ -49,6 +50,8 @@ class StagedImage final : public ImageSink {
   // or its folder takes no new file. Nothing is changed then.
   bool begin(const std::string& target);
   bool isOpen() const { return active_; }
+  // The name given to the last begin().
+  const std::string& target() const { return target_; }
   // All of count bytes, or false.
   bool write(const std::uint8_t* bytes, std::size_t count) override;
   // Flushes the image and puts it under the target's name. On false nothing is under that
@@ -68,5 +71,11 @@ class StagedImage final : public ImageSink {
   long long written_ = 0;
   StorageFault fault_;
 };
+
+// Keeps `bytes` in a new file beside `target`, named "<target><suffix>" ("<suffix>.2" and
+// on, never replacing a file already there), flushed to the disk: for reads that must not
+// be lost but are no good dump. Nothing when no byte is given or it could not be kept.
+std::optional<StagedImage::Kept> keepBeside(const std::string& target, const std::string& suffix,
+                                            std::span<const std::uint8_t> bytes);
 
 }  // namespace tarvex

@@ -40,6 +40,9 @@ inline constexpr const char* kCreateFailed = "Ошибка создания фа
 inline constexpr const char* kOpenFailed = "Ошибка открытия файла.";
 }  // namespace dialog_text
 
+// The answer to a question that offers a third way besides Yes and No.
+enum class Answer { kNo, kYes, kOther };
+
 class ToolView : public LogSink {
  public:
   // Gauges are numbered from 0; most tools have one, the ITE tool two.
@@ -58,6 +61,13 @@ class ToolView : public LogSink {
   virtual bool askYesNo(const std::string& question) {
     (void)question;
     return false;
+  }
+  // A question with Yes, No and a third button captioned `other` (user-interface thread
+  // only). A view that cannot ask answers No.
+  virtual Answer askYesNoOr(const std::string& question, const std::string& other) {
+    (void)question;
+    (void)other;
+    return Answer::kNo;
   }
 };
 

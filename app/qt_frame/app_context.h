@@ -8,6 +8,7 @@
 
 #include "app/frame/backup_store.h"
 #include "app/qt_frame/dialog_provider.h"
+#include "app/qt_frame/folder_opener.h"
 #include "link/ft_device.h"
 
 namespace tarvex {
@@ -20,6 +21,8 @@ struct AppContext {
   std::string itePresetsFilePath;
   // Where erases and writes keep their backups.
   std::string backupsFolder = defaultBackupsFolder();
+  // How the windows open the backups folder in the desktop's file manager.
+  FolderOpener openFolder = openInFileManager;
 };
 
 }  // namespace tarvex

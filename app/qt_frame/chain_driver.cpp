@@ -14,6 +14,7 @@ void ChainDriver::advance() {
   const PhaseStep* step = chain_.advance();
   if (!step) {
     running_ = false;
+    emit ended();
     return;
   }
   // The work's result is stored after everything it did, and read with acquire, so the next

@@ -25,6 +25,10 @@ class ChainDriver final : public QObject {
   bool start(PhaseChain chain);
   bool running() const { return running_; }
 
+ signals:
+  // The chain has run to its end (on the user-interface thread, after its last phase).
+  void ended();
+
  private:
   void advance();
 

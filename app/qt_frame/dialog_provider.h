@@ -1,6 +1,7 @@
 #pragma once
-// File dialogs and message boxes behind one interface, so windows show real dialogs and
-// tests answer them from a script without blocking.
+// File dialogs, message boxes and the desktop's file manager behind one interface, so
+// windows show real dialogs and tests answer them from a script without blocking or
+// launching anything.
 
 #include <optional>
 #include <string>
@@ -22,6 +23,18 @@ class DialogProvider {
   virtual void showMessage(const std::string& text, QWidget* parent) = 0;
   // A question with Yes and No buttons; true for Yes. No is the default button.
   virtual bool askYesNo(const std::string& text, QWidget* parent) = 0;
+  // A question with Yes, No and a third button captioned `other`; No is the default. A
+  // provider without the third button asks Yes or No.
+  virtual Answer askYesNoOr(const std::string& text, const std::string& other, QWidget* parent) {
+    (void)other;
+    return askYesNo(text, parent) ? Answer::kYes : Answer::kNo;
+  }
+  // Shows the folder in the desktop's file manager; false when that could not be started.
+  virtual bool showFolder(const std::string& path, QWidget* parent) {
+    (void)path;
+    (void)parent;
+    return false;
+  }
 };
 
 // "Text (*.bin)|*.bin|Другие|*.*" (description and pattern pairs) in Qt's

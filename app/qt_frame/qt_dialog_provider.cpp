@@ -1,7 +1,10 @@
 #include "app/qt_frame/qt_dialog_provider.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
 
 namespace tarvex {
 
@@ -31,6 +34,22 @@ bool QtDialogProvider::askYesNo(const std::string& text, QWidget* parent) {
   return QMessageBox::question(parent, kApplicationTitle, QString::fromStdString(text),
                                QMessageBox::Yes | QMessageBox::No,
                                QMessageBox::No) == QMessageBox::Yes;
+}
+
+Answer QtDialogProvider::askYesNoOr(const std::string& text, const std::string& other,
+                                    QWidget* parent) {
+  QMessageBox box(QMessageBox::Question, kApplicationTitle, QString::fromStdString(text),
+                  QMessageBox::Yes | QMessageBox::No, parent);
+  QPushButton* third = box.addButton(QString::fromStdString(other), QMessageBox::AcceptRole);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  box.exec();
+  if (box.clickedButton() == third) return Answer::kOther;
+  return box.clickedButton() == box.button(QMessageBox::Yes) ? Answer::kYes : Answer::kNo;
+}
+
+bool QtDialogProvider::showFolder(const std::string& path, QWidget*) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 void QtDialogProvider::showMessage(const std::string& text, QWidget* parent) {

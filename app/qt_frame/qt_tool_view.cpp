@@ -82,6 +82,14 @@ bool QtToolView::askYesNo(const std::string& question) {
   return yes;
 }
 
+Answer QtToolView::askYesNoOr(const std::string& question, const std::string& other) {
+  Answer answer = Answer::kNo;
+  handOver_.callAndWait([this, &question, &other, &answer] {
+    answer = context_.dialogs.askYesNoOr(question, other, this);
+  });
+  return answer;
+}
+
 GaugeWidget* QtToolView::gauge(int index) const {
   if (index < 0 || index >= static_cast<int>(gauges_.size())) return nullptr;
   return gauges_[static_cast<std::size_t>(index)];

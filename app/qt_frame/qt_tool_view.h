@@ -36,6 +36,7 @@ class QtToolView : public QWidget, public ToolView {
   std::optional<std::string> chooseFile(const FileDialogSpec& request) override;
   void showErrorBox(const std::string& text) override;
   bool askYesNo(const std::string& question) override;
+  Answer askYesNoOr(const std::string& question, const std::string& other) override;
 
   LogMemo* logMemo() const { return log_; }
   GaugeWidget* gauge(int index) const;

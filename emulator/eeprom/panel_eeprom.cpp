@@ -19,7 +19,19 @@ PanelEeprom::PanelEeprom() : random_(1) { contents_.fill(0xFF); }
 
 PanelEeprom::Contents PanelEeprom::contents() const {
   std::lock_guard lock(mutex_);
-  return contents_;
+  return seenLocked();
+}
+
+PanelEeprom::Contents PanelEeprom::seenLocked() const {
+  Contents seen{};
+  const auto cells = cells_.seenAll(contents_);
+  std::copy(cells.begin(), cells.end(), seen.begin());
+  return seen;
+}
+
+void PanelEeprom::setChipFaults(ChipFaults faults) {
+  std::lock_guard lock(mutex_);
+  cells_ = std::move(faults);
 }
 
 void PanelEeprom::setContents(const Contents& contents) {
@@ -75,7 +87,10 @@ void PanelEeprom::answerRead(FirmwarePort& port) {
   std::vector<std::uint8_t> reply(kSize, 0xFF);
   {
     std::lock_guard lock(mutex_);
-    if (present_) std::copy(contents_.begin(), contents_.end(), reply.begin());
+    if (present_) {
+      const Contents seen = seenLocked();
+      std::copy(seen.begin(), seen.end(), reply.begin());
+    }
     const auto letters = status(present_);
     reply.insert(reply.end(), letters.begin(), letters.end());
   }
@@ -97,7 +112,10 @@ void PanelEeprom::answerWrite(FirmwarePort& port) {
   if (accepted) {
     port.pause(writeTime);
     std::lock_guard lock(mutex_);
-    contents_ = incoming;
+    for (std::uint32_t a = 0; a < kSize; ++a) {
+      const std::uint8_t erased = cells_.erases(a) ? 0xFF : contents_[a];
+      contents_[a] = cells_.stored(a, erased & incoming[a]);
+    }
     ++writesDone_;
   }
   std::vector<std::uint8_t> reply;

@@ -18,6 +18,7 @@
 #include <random>
 #include <vector>
 
+#include "emulator/chip_faults.h"
 #include "emulator/firmware_port.h"
 
 namespace tarvex::emu {
@@ -36,7 +37,7 @@ class PanelEeprom final : public CommandHandler {
   explicit PanelEeprom(const Contents& contents, std::uint32_t seed = 1);
   PanelEeprom();  // an erased chip: all FFh
 
-  Contents contents() const;
+  Contents contents() const;  // as a read sees it
   void setContents(const Contents& contents);
   void setPanelPresent(bool present);
   void setWriteProtected(bool on);
@@ -45,6 +46,9 @@ class PanelEeprom final : public CommandHandler {
   void setSeed(std::uint32_t seed);
   // A confused firmware: every status pair is these two letters instead of the real one.
   void setStatusOverride(std::optional<std::array<std::uint8_t, 2>> letters);
+  // Faults of the cells. An EEPROM erases each byte before it programs it; where that
+  // erase does not reach, the byte keeps its old bits AND the new ones.
+  void setChipFaults(ChipFaults faults);
   // Completed programming cycles (writes that ended in 'O','K').
   int writesDone() const;
 
@@ -55,10 +59,12 @@ class PanelEeprom final : public CommandHandler {
   void answerRead(FirmwarePort& port);
   void answerWrite(FirmwarePort& port);
   std::array<std::uint8_t, 2> status(bool ok) const;
+  Contents seenLocked() const;
   void sendInPieces(const std::vector<std::uint8_t>& reply, FirmwarePort& port);
 
   mutable std::mutex mutex_;
   Contents contents_{};
+  ChipFaults cells_;
   bool present_ = true;
   bool writeProtected_ = false;
   Timing timing_;

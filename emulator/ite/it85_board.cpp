@@ -87,9 +87,14 @@ It85Board::Assignments It85Board::assignments() const {
   return assignments_;
 }
 
+void It85Board::setChipFaults(ChipFaults faults) {
+  std::lock_guard lock(mutex_);
+  flash_.setFaults(std::move(faults));
+}
+
 std::vector<std::uint8_t> It85Board::flash() const {
   std::lock_guard lock(mutex_);
-  return flash_.contents();
+  return flash_.seenContents();
 }
 
 void It85Board::setFlash(const std::vector<std::uint8_t>& image) {

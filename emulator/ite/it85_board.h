@@ -66,9 +66,11 @@ class It85Board final : public CommandHandler {
   void setIdentity(std::uint8_t id1, std::uint8_t id2, std::uint8_t revision);
   void setFaults(const Faults& faults);
   void setEraseTime(std::chrono::microseconds time);
+  // Faults of the serial flash's cells.
+  void setChipFaults(ChipFaults faults);
 
   Assignments assignments() const;
-  std::vector<std::uint8_t> flash() const;
+  std::vector<std::uint8_t> flash() const;  // as a read sees it
   void setFlash(const std::vector<std::uint8_t>& image);  // padded with FFh
   int eraseCount() const;
   int programmedBytes() const;  // flash bytes programmed during the last open

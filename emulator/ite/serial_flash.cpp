@@ -41,13 +41,14 @@ bool SerialFlash::fastReadOpen() const {
 
 std::uint8_t SerialFlash::shiftOut() {
   if (!fastReadOpen()) return 0xFF;
-  const std::uint8_t byte = memory_[readAddress_];
+  const std::uint8_t byte = faults_.seen(readAddress_, memory_[readAddress_]);
   readAddress_ = (readAddress_ + 1) % kSize;
   return byte;
 }
 
 void SerialFlash::program(std::uint32_t address, std::uint8_t value) {
-  memory_[address % kSize] &= value;
+  const std::uint32_t cell = address % kSize;
+  memory_[cell] = faults_.stored(cell, memory_[cell] & value);
 }
 
 void SerialFlash::resetInterface() {
@@ -66,7 +67,7 @@ void SerialFlash::runCommand() {
     case kChipEraseAlt:
       // Erasing needs write enable, and uses it up, as the flash parts do.
       if (command_.size() == 1 && writeEnabled_) {
-        std::fill(memory_.begin(), memory_.end(), 0xFF);
+        faults_.erase(memory_);
         ++eraseCount_;
         busyUntil_ = std::chrono::steady_clock::now() + eraseTime_;
       }

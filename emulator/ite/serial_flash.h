@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "emulator/chip_faults.h"
+
 namespace tarvex::emu {
 
 class SerialFlash {
@@ -38,6 +40,10 @@ class SerialFlash {
   // The chip's idle state after a power cycle of its interface (contents stay).
   void resetInterface();
 
+  void setFaults(ChipFaults faults) { faults_ = std::move(faults); }
+  // The cells as a read sees them.
+  std::vector<std::uint8_t> seenContents() const { return faults_.seenAll(memory_); }
+
   std::vector<std::uint8_t>& contents() { return memory_; }
   const std::vector<std::uint8_t>& contents() const { return memory_; }
 
@@ -45,6 +51,7 @@ class SerialFlash {
   void runCommand();
 
   std::vector<std::uint8_t> memory_;
+  ChipFaults faults_;
   std::vector<std::uint8_t> command_;
   bool selected_ = false;
   bool writeEnabled_ = false;

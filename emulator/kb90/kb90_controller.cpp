@@ -32,7 +32,12 @@ Kb90Controller::Kb90Controller(std::uint8_t debugVersion)
 
 std::vector<std::uint8_t> Kb90Controller::flash() const {
   std::lock_guard lock(mutex_);
-  return flash_;
+  return cells_.seenAll(flash_);
+}
+
+void Kb90Controller::setChipFaults(ChipFaults faults) {
+  std::lock_guard lock(mutex_);
+  cells_ = std::move(faults);
 }
 
 void Kb90Controller::setFlash(std::vector<std::uint8_t> contents) {
@@ -150,7 +155,7 @@ void Kb90Controller::startWrite(FirmwarePort& port) {
     stream_ = Stream::kWriting;
     streamBlock_ = 0;
     if (silencedAt(0)) return;
-    std::fill(flash_.begin(), flash_.end(), 0xFF);
+    cells_.erase(flash_);
     erase = timing_.erase;
   }
   if (erase.count() > 0) port.pause(erase);
@@ -174,8 +179,8 @@ void Kb90Controller::sendReadBlock(FirmwarePort& port) {
     std::lock_guard lock(mutex_);
     // Past the last block the firmware has nothing more to send.
     if (streamBlock_ >= kBlocks || silencedAt(streamBlock_)) return;
-    const auto start = flash_.begin() + static_cast<long>(streamBlock_) * kBlockSize;
-    block.assign(start, start + kBlockSize);
+    const auto base = static_cast<std::uint32_t>(streamBlock_ * kBlockSize);
+    block = cells_.seenAll(std::span(flash_).subspan(base, kBlockSize), base);
     ++streamBlock_;
     ++blocksRead_;
     work = timing_.blockRead;
@@ -202,7 +207,8 @@ void Kb90Controller::takeWriteBlock(FirmwarePort& port) {
       for (std::size_t i = 0; i < kBlockSize; ++i) {
         // Programming can only clear bits of an erased cell; a stuck cell takes nothing.
         if (faults_.stuckCell && *faults_.stuckCell == base + i) continue;
-        flash_[base + i] &= block[i];
+        const auto address = static_cast<std::uint32_t>(base + i);
+        flash_[address] = cells_.stored(address, flash_[address] & block[i]);
       }
       ++blocksWritten_;
     }
@@ -218,7 +224,7 @@ void Kb90Controller::checksum(FirmwarePort& port) {
   {
     std::lock_guard lock(mutex_);
     stream_ = Stream::kIdle;
-    flash = flash_;
+    flash = cells_.seenAll(flash_);
     faults = faults_;
     work = timing_.checksumBlock;
   }

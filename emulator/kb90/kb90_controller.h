@@ -18,6 +18,7 @@
 #include <optional>
 #include <vector>
 
+#include "emulator/chip_faults.h"
 #include "emulator/firmware_port.h"
 
 namespace tarvex::emu {
@@ -59,12 +60,14 @@ class Kb90Controller final : public CommandHandler {
   // An erased controller (all FFh) with the given debug version ID.
   explicit Kb90Controller(std::uint8_t debugVersion = 0x0C);
 
-  std::vector<std::uint8_t> flash() const;
+  std::vector<std::uint8_t> flash() const;  // as a read sees it
   // Contents shorter than the flash are padded with FFh; longer ones are cut.
   void setFlash(std::vector<std::uint8_t> contents);
   void setDebugVersion(std::uint8_t version);
   void setFaults(const Kb90Faults& faults);
   void setTiming(const Kb90Timing& timing);
+  // Faults of the flash cells; the checksum run sums what the cells hold as reads see it.
+  void setChipFaults(ChipFaults faults);
 
   // What the firmware did, for tests: blocks sent by read streams and blocks programmed
   // by write streams since construction.
@@ -92,6 +95,7 @@ class Kb90Controller final : public CommandHandler {
   std::vector<std::uint8_t> flash_;
   std::uint8_t debugVersion_;
   Kb90Faults faults_;
+  ChipFaults cells_;
   Kb90Timing timing_;
   int blocksRead_ = 0;
   int blocksWritten_ = 0;

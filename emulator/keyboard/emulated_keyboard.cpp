@@ -26,6 +26,21 @@ bool EmulatedKeyboard::pressKey(int a, int b) {
   return true;
 }
 
+bool EmulatedKeyboard::holdKey(int a, int b) {
+  if (a < 1 || b < 1 || a > kPins || b > kPins || a == b) return false;
+  std::lock_guard lock(mutex_);
+  heldKeys_.emplace_back(static_cast<std::uint8_t>(std::min(a, b)),
+                          static_cast<std::uint8_t>(std::max(a, b)));
+  return true;
+}
+
+void EmulatedKeyboard::releaseKey(int a, int b) {
+  std::lock_guard lock(mutex_);
+  const std::pair<std::uint8_t, std::uint8_t> key{static_cast<std::uint8_t>(std::min(a, b)),
+                                                  static_cast<std::uint8_t>(std::max(a, b))};
+  heldKeys_.erase(std::remove(heldKeys_.begin(), heldKeys_.end(), key), heldKeys_.end());
+}
+
 void EmulatedKeyboard::queueRawReply(std::vector<std::uint8_t> bytes) {
   std::lock_guard lock(mutex_);
   rawReplies_.push_back(std::move(bytes));
@@ -94,8 +109,9 @@ std::vector<std::uint8_t> EmulatedKeyboard::takeReplyLocked() {
     rawReplies_.pop_front();
     return raw;
   }
-  // One record per first pin, in the order the presses came; a first pin pressed with
-  // several second pins lists them all in its record.
+  // One record per first pin, in the order the presses came (held keys first); a first pin
+  // pressed with several second pins lists them all in its record.
+  presses_.insert(presses_.begin(), heldKeys_.begin(), heldKeys_.end());
   std::vector<std::uint8_t> reply;
   std::vector<std::uint8_t> firsts;
   for (const auto& press : presses_) {

@@ -29,6 +29,11 @@ class EmulatedKeyboard final : public CommandHandler {
   // thread. False, and nothing queued, for a pin pair no key can join.
   bool pressKey(int a, int b);
 
+  // Holds the key that joins pins a and b down (a stuck key, or two shorted lines): it is
+  // reported in every reply until released. False for a pin pair no key can join.
+  bool holdKey(int a, int b);
+  void releaseKey(int a, int b);
+
   // The next reply goes out with exactly these bytes instead of the key report; queued
   // replies go first, in order. The bytes are sent as given: '&' is not added, and an
   // empty reply answers nothing at all (the firmware swallowing a request).
@@ -59,6 +64,7 @@ class EmulatedKeyboard final : public CommandHandler {
 
   mutable std::mutex mutex_;
   std::deque<std::pair<std::uint8_t, std::uint8_t>> presses_;
+  std::vector<std::pair<std::uint8_t, std::uint8_t>> heldKeys_;
   std::deque<std::vector<std::uint8_t>> rawReplies_;
   std::size_t pieces_ = 1;
   std::chrono::microseconds gap_{0};

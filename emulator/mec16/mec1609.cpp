@@ -195,7 +195,7 @@ void Mec1609::sendReadBlock(FirmwarePort& port) {
     const bool readable = attached_ && enable_ == 1 && mode_ == kModeRead;
     for (std::uint32_t i = 0; i < kReadBlockData; ++i) {
       const std::uint8_t* cell = flashByteLocked(streamAddress_ + i);
-      if (readable && cell) block[i] = *cell;
+      if (readable && cell) block[i] = cells_.seen(streamAddress_ + i, *cell);
     }
     block[kReadBlockData] = readable && faults_.badBlock != here ? kBlockGood : kBlockBad;
     streamAddress_ += kReadBlockData;
@@ -223,7 +223,10 @@ void Mec1609::writeBlock(FirmwarePort& port) {
         attached_ && enable_ == 1 && mode_ == kModeProgram && !flashLockedLocked();
     for (std::uint32_t i = 0; i < kWriteBlockData && programmable; ++i) {
       // Programming only clears bits: writing over unerased contents leaves a mix.
-      if (std::uint8_t* cell = flashByteLocked(streamAddress_ + i)) *cell &= data[i];
+      const std::uint32_t address = streamAddress_ + i;
+      if (std::uint8_t* cell = flashByteLocked(address)) {
+        *cell = cells_.stored(address, *cell & data[i]);
+      }
     }
     streamAddress_ += kWriteBlockData;
     if (!programmable) ack = kNotProgrammed;
@@ -311,8 +314,8 @@ bool Mec1609::flashLockedLocked() const {
 
 void Mec1609::eraseLocked(bool withInfo) {
   if (flashLockedLocked()) return;
-  std::fill(main_.begin(), main_.end(), 0xFF);
-  if (withInfo) std::fill(info_.begin(), info_.end(), 0xFF);
+  cells_.erase(main_, 0);
+  if (withInfo) cells_.erase(info_, kInfoBase);
 }
 
 void Mec1609::setId(std::vector<std::uint8_t> id) {
@@ -342,6 +345,11 @@ void Mec1609::setFaults(Mec1609Faults faults) {
   faultSeen_.assign(faults_.registers.size(), 0);
 }
 
+void Mec1609::setChipFaults(ChipFaults faults) {
+  std::lock_guard lock(mutex_);
+  cells_ = std::move(faults);
+}
+
 void Mec1609::fillMain(std::uint8_t value) {
   std::lock_guard lock(mutex_);
   std::fill(main_.begin(), main_.end(), value);
@@ -360,12 +368,12 @@ void Mec1609::fillInfo(std::uint8_t value) {
 
 std::vector<std::uint8_t> Mec1609::mainFlash() const {
   std::lock_guard lock(mutex_);
-  return main_;
+  return cells_.seenAll(main_, 0);
 }
 
 std::vector<std::uint8_t> Mec1609::infoFlash() const {
   std::lock_guard lock(mutex_);
-  return info_;
+  return cells_.seenAll(info_, kInfoBase);
 }
 
 std::uint32_t Mec1609::registerValue(std::uint32_t address) const {

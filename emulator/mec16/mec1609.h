@@ -23,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "emulator/chip_faults.h"
 #include "emulator/firmware_port.h"
 
 namespace tarvex::emu {
@@ -88,9 +89,12 @@ class Mec1609 final : public CommandHandler {
   // an erase that never ends.
   void setEraseBusyPolls(std::uint64_t polls);
   void setFaults(Mec1609Faults faults);
+  // Faults of the flash cells, at MAIN and INFO addresses as the read stream gives them.
+  void setChipFaults(ChipFaults faults);
   void fillMain(std::uint8_t value);
   void setMain(std::vector<std::uint8_t> image);  // at most 192 KiB, from address 0
   void fillInfo(std::uint8_t value);
+  // The flash as a read sees it.
   std::vector<std::uint8_t> mainFlash() const;
   std::vector<std::uint8_t> infoFlash() const;
   std::uint32_t registerValue(std::uint32_t address) const;
@@ -129,6 +133,7 @@ class Mec1609 final : public CommandHandler {
   std::uint64_t busyLeft_ = 0;
   std::optional<bool> pendingEraseWithInfo_;
   Mec1609Faults faults_;
+  ChipFaults cells_;
   std::vector<int> faultSeen_;
 
   // Per open of the adapter.

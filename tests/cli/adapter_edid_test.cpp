@@ -12,6 +12,8 @@
 #include "link/connection_test.h"
 #include "tests/support/recording_log.h"
 #include "tests/support/test_platform.h"
+#include "tools/edid/edid_image_check.h"
+#include "tools/edid/edid_messages.h"
 
 namespace tarvex::cli::test {
 namespace {
@@ -47,6 +49,36 @@ TEST_F(CliAdapterCheckTest, FailsWithoutAnAdapterOrWithTheWrongFirmware) {
   EXPECT_EQ(outLines().back(), "Перебрали все порты, нам никто не ответил");
 }
 
+TEST_F(CliAdapterCheckTest, RepeatReportsTheLinksQualityAndFailsOnAnyFault) {
+  auto adapter = bus_.attach(emu::tags::v41());
+  EXPECT_EQ(run({"adapter", "check", "--repeat", "4"}), kExitSuccess) << err();
+  EXPECT_TRUE(outHas("Порт переконфигурирован. Закрыли порт и вышли."));
+  EXPECT_TRUE(outHas("Рукопожатий: 4, неудачных: 0"));
+  EXPECT_EQ(outLines().back(), "Связь в порядке.");
+  EXPECT_EQ(adapter->openCount(), 4u);
+
+  adapter->clearRecords();
+  adapter->setFaults({.silentOnOpen = 2});
+  EXPECT_EQ(run({"adapter", "check", "--repeat=3"}), kExitFailure);
+  EXPECT_TRUE(outHas("Рукопожатие 2: нет ответа в три байта"));
+  EXPECT_TRUE(outHas("Рукопожатий: 3, неудачных: 1"));
+  EXPECT_FALSE(outHas("Связь в порядке."));
+
+  // Ctrl-C stops before the next handshake, and a stopped test fails.
+  adapter->setFaults({});
+  interrupted_ = true;
+  EXPECT_EQ(run({"adapter", "check", "--repeat", "10000"}), kExitFailure);
+  EXPECT_TRUE(outHas("Проверка остановлена после рукопожатия 1 из 10000"));
+
+  // Counts out of range, or not counts, are usage errors; the adapter is not touched.
+  adapter->clearRecords();
+  for (const char* count : {"0", "10001", "-3", "5x", ""}) {
+    EXPECT_EQ(run({"adapter", "check", "--repeat", count}), kExitUsage) << count;
+  }
+  EXPECT_EQ(run({"edid", "read", "x.bin", "--repeat", "3"}), kExitUsage);
+  EXPECT_EQ(adapter->openCount(), 0u);
+}
+
 class CliEdidTest : public CliBench {
  protected:
   void SetUp() override {
@@ -56,6 +88,25 @@ class CliEdidTest : public CliBench {
   Bytes eepromBytes() const {
     const auto c = eeprom_->contents();
     return Bytes(c.begin(), c.end());
+  }
+  // An EDID unlike the panel's (another product code), its checksum right unless told.
+  static Bytes otherPanel(bool checksumRight = true) {
+    const auto demo = emu::demoPanelEeprom();
+    Bytes image(demo.begin(), demo.end());
+    image[10] ^= 0x5A;
+    image = edid::withCorrectedChecksum(image);
+    if (!checksumRight) image[127] ^= 0x01;
+    return image;
+  }
+  // The bytes the adapter receives for the documented write of a 256-byte image.
+  static Bytes documentedWrite(const Bytes& image) {
+    // Built by size rather than by insert, which trips a false array-bounds warning in GCC 12.
+    Bytes b(3 + image.size() + 1, 'I');
+    b[0] = 'B';
+    b[1] = 'E';
+    b[2] = 'w';
+    std::copy(image.begin(), image.end(), b.begin() + 3);
+    return b;
   }
 
   std::shared_ptr<emu::EmulatedAdapter> adapter_ = bus_.attach(emu::tags::v41());
@@ -90,7 +141,7 @@ TEST_F(CliEdidTest, AnExistingFileIsOnlyOverwrittenWithForce) {
   EXPECT_EQ(readFile(file), eepromBytes());
 
   // A folder or a device is refused even with --force, before the adapter is touched.
-  for (const std::string target : {path(""), std::string(tarvex::test::kNullDevice)}) {
+  for (const std::string& target : {path(""), std::string(tarvex::test::kNullDevice)}) {
     EXPECT_EQ(run({"--force", "edid", "read", target}), kExitFailure);
     EXPECT_NE(err().find("Ошибка создания файла."), std::string::npos);
   }
@@ -110,21 +161,58 @@ TEST_F(CliEdidTest, ReadFailuresEndWithStatusOne) {
 }
 
 TEST_F(CliEdidTest, WriteTakesTheFileIntoTheEeprom) {
-  const Bytes image = randomBytes(256, 3);
+  const Bytes before = eepromBytes();
+  const Bytes image = otherPanel();
   writeFile(path("new.bin"), image);
   EXPECT_EQ(run({"edid", "write", path("new.bin")}), kExitSuccess) << err();
   EXPECT_EQ(eepromBytes(), image);
-  EXPECT_EQ(outLines().back(), "Writing data to EEPROM is completed successfully.");
+  EXPECT_TRUE(outHas("Writing data to EEPROM is completed successfully."));
+  EXPECT_EQ(outLines().back(), edid::msg::kSafety.verifyOk);
+  // Backup read, write, read-back; the backup holds the panel's old EDID.
+  EXPECT_EQ(adapter_->openCount(), 3u);
+  const auto backups = std::filesystem::directory_iterator(dir_ / "backups");
+  ASSERT_NE(backups, std::filesystem::directory_iterator());
+  EXPECT_EQ(readFile(backups->path()), before);
+}
+
+TEST_F(CliEdidTest, WithEveryStepOffOnlyTheDocumentedWriteGoesOut) {
+  // Blank, so --force has a refusal to pass too.
+  writeFile(path("blank.bin"), Bytes(256, 0xFF));
+  EXPECT_EQ(run({"edid", "write", path("blank.bin"), "--no-backup", "--no-verify", "--force"}),
+            kExitSuccess)
+      << err();
+  EXPECT_EQ(adapter_->openCount(), 1u);
+  EXPECT_EQ(adapter_->lastOpenReceived(), documentedWrite(Bytes(256, 0xFF)));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "backups"));
+}
+
+TEST_F(CliEdidTest, AWrongChecksumIsRefusedAndCorrectedOnlyOnRequest) {
+  const Bytes before = eepromBytes();
+  const Bytes wrong = otherPanel(false);
+  writeFile(path("wrong.bin"), wrong);
+  EXPECT_EQ(run({"edid", "write", path("wrong.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas(edid::msg::kSafety.cancelled));
+  EXPECT_NE(err().find("--fix-checksum"), std::string::npos) << err();
+  EXPECT_EQ(adapter_->openCount(), 0u);
+  EXPECT_EQ(eepromBytes(), before);
+
+  // Corrected in what is sent, never in the file.
+  ASSERT_EQ(run({"edid", "write", path("wrong.bin"), "--fix-checksum", "--no-backup"}),
+            kExitSuccess)
+      << err();
+  EXPECT_EQ(eepromBytes(), otherPanel(true));
+  EXPECT_EQ(readFile(path("wrong.bin")), wrong);
+  EXPECT_TRUE(outHas(edid::msg::checksumCorrected(wrong[127], otherPanel(true)[127])));
 }
 
 TEST_F(CliEdidTest, WriteFailuresEndWithStatusOne) {
   const Bytes before = eepromBytes();
   EXPECT_EQ(run({"edid", "write", path("missing.bin")}), kExitFailure);
   EXPECT_NE(err().find("Ошибка открытия файла."), std::string::npos);
-  // Nothing but the handshake reached the adapter.
-  EXPECT_EQ(adapter_->lastOpenReceived(), (Bytes{'B'}));
+  // The file is looked at before the adapter is touched.
+  EXPECT_EQ(adapter_->openCount(), 0u);
 
-  writeFile(path("new.bin"), randomBytes(256, 4));
+  writeFile(path("new.bin"), otherPanel());
   eeprom_->setWriteProtected(true);
   EXPECT_EQ(run({"edid", "write", path("new.bin")}), kExitFailure);
   EXPECT_EQ(lastOutcome(adapter_->lastOpenReceived()), 'O');

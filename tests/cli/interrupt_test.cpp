@@ -1,5 +1,6 @@
 // A Ctrl-C during an operation that cannot stop part-way: the user is told what goes on
-// and when it ends, and a read is not described as leaving the chip half done.
+// and when it ends, and a read is not described as leaving the chip half done. A Ctrl-C
+// during the read before a write ends the write there, with the chip as it was.
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include "emulator/ite/it85_board.h"
 #include "emulator/kb90/kb90_controller.h"
 #include "emulator/mec16/mec1609.h"
+#include "tools/ite/ite_messages.h"
+#include "tools/kb90/kb90_messages.h"
 #include "tools/mec16/mec16_messages.h"
 
 namespace tarvex::cli::test {
@@ -57,7 +60,8 @@ TEST_F(CliInterruptTest, OnlyAChangeToTheChipIsCalledHalfDone) {
   auto controller = std::make_shared<emu::Kb90Controller>(0x0C);
   const Bytes flash = randomBytes(128 * 1024, 3);
   controller->setFlash(flash);
-  bus_.attach(emu::tags::v41())->addHandler(controller);
+  auto adapter = bus_.attach(emu::tags::v41());
+  adapter->addHandler(controller);
   interrupted_ = true;
 
   EXPECT_EQ(run({"kb90", "read", path("ec.bin")}), kExitSuccess) << err();
@@ -65,8 +69,53 @@ TEST_F(CliInterruptTest, OnlyAChangeToTheChipIsCalledHalfDone) {
   EXPECT_FALSE(errHas(kHalfDone)) << err();
   EXPECT_TRUE(errHas(Supervision::readGoesOnNote())) << err();
 
-  EXPECT_EQ(run({"kb90", "write", path("ec.bin")}), kExitSuccess) << err();
+  // The backup read before the write runs to its end; then nothing is erased or written.
+  const Bytes image = randomBytes(128 * 1024, 4);
+  writeFile(path("new.bin"), image);
+  const std::size_t opens = adapter->openCount();
+  EXPECT_EQ(run({"kb90", "write", path("new.bin")}), kExitFailure);
+  EXPECT_EQ(controller->flash(), flash);
+  EXPECT_EQ(adapter->openCount(), opens + 1);
+  EXPECT_TRUE(outHas(kb90::text::kSafety.backupReadFailed));
+  EXPECT_TRUE(errHas(Supervision::stopsBeforeChangeNote())) << err();
+  EXPECT_FALSE(errHas(kHalfDone)) << err();
+
+  // Without the backup, the write itself is what the Ctrl-C meets.
+  EXPECT_EQ(run({"kb90", "write", path("new.bin"), "--no-backup"}), kExitSuccess) << err();
+  EXPECT_EQ(controller->flash(), image);
   EXPECT_TRUE(errHas(kHalfDone)) << err();
+}
+
+TEST_F(CliInterruptTest, AnIteWriteStopsAfterItsBackupReadOrSaysItsReadBackGoesOn) {
+  const emu::It85Board::Wiring wiring{3, 4, 5, 6, 7, 8, 9, 10, 12, 13, 15, 14, 11, 16, 17};
+  auto board = std::make_shared<emu::It85Board>(wiring);
+  const Bytes old = randomBytes(128 * 1024, 5);
+  board->setFlash(old);
+  auto adapter = bus_.attach(emu::tags::ite());
+  adapter->addHandler(board);
+  ASSERT_EQ(run({"ite", "settings", "--pins",
+                 "PD0=3,PD1=4,PD2=5,PD3=6,PD4=7,PD5=8,PD6=9,PD7=10,STB=12,AFD=13,INIT=15,"
+                 "SLIN=14,BUSY=11,KSI4=16,KSI5=17"}),
+            kExitSuccess)
+      << err();
+  Bytes image(128 * 1024, 0xFF);
+  for (std::size_t i = 0; i < 700; ++i) image[i * 97] = static_cast<std::uint8_t>(i);
+  writeFile(path("fw.bin"), image);
+  interrupted_ = true;
+
+  const std::size_t opens = adapter->openCount();
+  EXPECT_EQ(run({"ite", "write", path("fw.bin")}), kExitFailure);
+  EXPECT_EQ(board->flash(), old);
+  EXPECT_EQ(adapter->openCount(), opens + 1);
+  EXPECT_TRUE(errHas(Supervision::stopsBeforeChangeNote())) << err();
+  EXPECT_FALSE(errHas(kHalfDone)) << err();
+
+  // Without the backup: the write goes on, then its read-back, each with its own note.
+  EXPECT_EQ(run({"ite", "write", path("fw.bin"), "--no-backup"}), kExitSuccess) << err();
+  EXPECT_EQ(board->flash(), image);
+  EXPECT_TRUE(outHas(ite_text::kSafety.verifyOk));
+  EXPECT_TRUE(errHas(kHalfDone)) << err();
+  EXPECT_TRUE(errHas(Supervision::readBackGoesOnNote())) << err();
 }
 
 TEST(CliEndsWithin, RoundsUpToWholeSeconds) {

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/frame/image_checks.h"
 #include "app/frame/native_files.h"
+#include "app/frame/partly_changed_line.h"
 #include "cli_bench.h"
 #include "emulator/ite/it85_board.h"
+#include "tests/ite/ite_fixture.h"
 #include "tools/ite/ite_messages.h"
 
 namespace tarvex::cli::test {
@@ -93,6 +96,26 @@ TEST_F(CliIteTest, APresetThatCannotBeAppliedSendsNothing) {
   EXPECT_EQ(adapter_->openCount(), 0u);
 }
 
+// A read is taken twice, each session the documented read; --single-read sends it once.
+TEST_F(CliIteTest, ReadIsTakenTwiceAndSingleReadSendsTheDocumentedReadOnce) {
+  ASSERT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
+  const Bytes flash = randomBytes(kFlash, 4);
+  board_->setFlash(flash);
+  adapter_->clearRecords();
+  ASSERT_EQ(run({"ite", "read", path("twice.bin")}), kExitSuccess) << err();
+  const auto twice = adapter_->receivedPerOpen();
+  ASSERT_EQ(twice.size(), 2u);
+  EXPECT_EQ(twice[0], twice[1]);
+
+  adapter_->clearRecords();
+  ASSERT_EQ(run({"ite", "read", "--single-read", path("once.bin")}), kExitSuccess) << err();
+  const auto once = adapter_->receivedPerOpen();
+  ASSERT_EQ(once.size(), 1u);
+  EXPECT_EQ(once[0], twice[0]);
+  EXPECT_EQ(readFile(path("once.bin")), flash);
+  EXPECT_EQ(readFile(path("twice.bin")), flash);
+}
+
 TEST_F(CliIteTest, ReadAndWriteTheFlash) {
   ASSERT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
   const Bytes flash = randomBytes(kFlash, 8);
@@ -110,6 +133,73 @@ TEST_F(CliIteTest, ReadAndWriteTheFlash) {
   board_->setFaults({.badPageStatusAt = 9});
   EXPECT_EQ(run({"--force", "ite", "read", path("ite.bin")}), kExitFailure);
   EXPECT_TRUE(outHas(std::string(ite_text::kBadBlock) + "9"));
+}
+
+// Files in the backups folder.
+std::vector<std::filesystem::path> backupsIn(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> found;
+  if (!std::filesystem::exists(folder)) return found;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) found.push_back(entry.path());
+  return found;
+}
+
+TEST_F(CliIteTest, WriteKeepsABackupReadsBackAndWithEveryStepOffSendsOnlyTheDocumentedBytes) {
+  ASSERT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
+  Bytes image(kFlash, 0xFF);
+  for (std::size_t i = 0; i < 1500; ++i) image[(i * 83) % kFlash] = static_cast<std::uint8_t>(i);
+  writeFile(path("fw.bin"), image);
+
+  // The documented write alone, as the tool's own handlers run it.
+  tarvex::test::IteRecordingView plain;
+  IteTool tool(bus_, plain, plain, env_.bounds.ite);
+  plain.answerNextDialog(path("fw.bin"));
+  ASSERT_TRUE(tool.startWrite());
+  ASSERT_TRUE(tool.runWorker());
+  const Bytes documented = adapter_->lastOpenReceived();
+
+  std::size_t opens = adapter_->openCount();
+  EXPECT_EQ(run({"ite", "write", path("fw.bin"), "--no-backup", "--no-verify", "--force"}),
+            kExitSuccess)
+      << err();
+  EXPECT_EQ(adapter_->openCount(), opens + 1);
+  EXPECT_EQ(adapter_->lastOpenReceived(), documented);
+  EXPECT_TRUE(outHas(ite_text::kWriteNotVerified));
+  EXPECT_TRUE(backupsIn(dir_ / "backups").empty());
+
+  // By default the old firmware is kept first and the flash read back after.
+  const Bytes old = randomBytes(kFlash, 12);
+  board_->setFlash(old);
+  EXPECT_EQ(run({"ite", "write", path("fw.bin")}), kExitSuccess) << err();
+  EXPECT_EQ(adapter_->openCount(), opens + 4);
+  EXPECT_EQ(board_->flash(), image);
+  EXPECT_TRUE(outHas(ite_text::kSafety.verifyOk));
+  const auto saved = backupsIn(dir_ / "backups");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(readFile(saved[0].string()), old);
+  EXPECT_EQ(saved[0].filename().string().rfind("ite-", 0), 0u);
+}
+
+TEST_F(CliIteTest, WrongImagesAreRefusedAndACutWriteSaysTheFlashIsPartlyWritten) {
+  ASSERT_EQ(run({"ite", "settings", "--preset", "1"}), kExitSuccess) << err();
+  const std::size_t opens = adapter_->openCount();
+  writeFile(path("cut.bin"), randomBytes(kFlash - 256, 2));
+  EXPECT_EQ(run({"ite", "write", path("cut.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas(check_text::sizeDiffers(kFlash - 256, kFlash)));
+  EXPECT_NE(err().find("add --force"), std::string::npos) << err();
+  writeFile(path("blank.bin"), Bytes(kFlash, 0xFF));
+  EXPECT_EQ(run({"ite", "write", path("blank.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas(check_text::kBlankErased));
+  EXPECT_EQ(adapter_->openCount(), opens);  // refused before the adapter is touched
+
+  const Bytes old = randomBytes(kFlash, 7);
+  board_->setFlash(old);
+  board_->setFaults({.flashByteRefusedAt = 300});
+  writeFile(path("fw.bin"), randomBytes(kFlash, 8));
+  EXPECT_EQ(run({"ite", "write", path("fw.bin")}), kExitFailure);
+  const auto saved = backupsIn(dir_ / "backups");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(readFile(saved[0].string()), old);
+  EXPECT_EQ(outLines().back(), partlyChangedLine(ite_text::kPartlyWritten, saved[0].string()));
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include "app/frame/image_checks.h"
+#include "app/frame/partly_changed_line.h"
 #include "cli_bench.h"
 #include "emulator/kb90/kb90_controller.h"
+#include "tests/kb90/kb90_fixture.h"
+#include "tools/kb90/kb90_messages.h"
 
 namespace tarvex::cli::test {
 namespace {
@@ -32,6 +36,27 @@ TEST_F(CliKb90Test, ReadStoresTheFlashWithProgress) {
   EXPECT_TRUE(outHas("Reading completed successfully."));
   EXPECT_TRUE(errHas("reading 50%\n"));
   EXPECT_TRUE(errHas("reading 100%\n"));
+}
+
+// A read is taken twice, each session the documented read; --single-read sends it once.
+TEST_F(CliKb90Test, ReadIsTakenTwiceAndSingleReadSendsTheDocumentedReadOnce) {
+  const Bytes flash = randomBytes(kFlash, 3);
+  controller_->setFlash(flash);
+  ASSERT_EQ(run({"kb90", "read", path("twice.bin")}), kExitSuccess) << err();
+  const auto twice = adapter_->receivedPerOpen();
+  ASSERT_EQ(twice.size(), 2u);
+  EXPECT_EQ(twice[0], twice[1]);
+  EXPECT_TRUE(outHas(kb90::text::kDoubleRead.readsMatch));
+
+  adapter_->clearRecords();
+  ASSERT_EQ(run({"kb90", "read", "--single-read", path("once.bin")}), kExitSuccess) << err();
+  const auto once = adapter_->receivedPerOpen();
+  ASSERT_EQ(once.size(), 1u);
+  EXPECT_EQ(once[0], twice[0]);
+  EXPECT_FALSE(outHas(kb90::text::kDoubleRead.readsMatch));
+  EXPECT_EQ(readFile(path("once.bin")), flash);
+  EXPECT_EQ(readFile(path("twice.bin")), flash);
+  EXPECT_EQ(run({"kb90", "write", "--single-read", path("once.bin")}), kExitUsage);
 }
 
 TEST_F(CliKb90Test, WriteIsVerifiedAndAMismatchFails) {
@@ -61,17 +86,91 @@ TEST_F(CliKb90Test, AStalledOrMissingControllerFails) {
   EXPECT_TRUE(outHas("No connection to the KB90XX!"));
 
   bus_.detachAll();
+  writeFile(path("a.bin"), randomBytes(kFlash, 9));  // the image is read before the adapter
   EXPECT_EQ(run({"kb90", "write", path("a.bin")}), kExitFailure);
-  EXPECT_EQ(outLines(), Lines{"VCOM port is not found on the machine!"});
+  EXPECT_EQ(outLines(), (Lines{"VCOM port is not found on the machine!",
+                               kb90::text::kSafety.backupReadFailed}));
 }
 
 TEST_F(CliKb90Test, CtrlCDuringATransferLetsItFinish) {
   const Bytes image = randomBytes(kFlash, 4);
   writeFile(path("fw.bin"), image);
   interrupted_ = true;
-  EXPECT_EQ(run({"kb90", "write", path("fw.bin")}), kExitSuccess) << err();
+  // Without the backup read first, which a Ctrl-C would end the operation after.
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin"), "--no-backup"}), kExitSuccess) << err();
   EXPECT_EQ(controller_->flash(), image);
   EXPECT_TRUE(errHas("cannot stop part-way"));
+}
+
+std::vector<std::filesystem::path> backupsIn(const std::filesystem::path& folder) {
+  std::vector<std::filesystem::path> found;
+  if (!std::filesystem::exists(folder)) return found;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) found.push_back(entry.path());
+  return found;
+}
+
+TEST_F(CliKb90Test, WriteKeepsABackupAndWithoutItSendsOnlyTheDocumentedBytes) {
+  const Bytes image = randomBytes(kFlash, 30);
+  writeFile(path("fw.bin"), image);
+  // The documented write alone, as the tool's own handlers run it.
+  kb90::test::Kb90RecordingView plain;
+  kb90::Kb90Tool tool(bus_, plain, plain, env_.bounds.kb90);
+  plain.answerNextDialog(path("fw.bin"));
+  ASSERT_TRUE(tool.writeClick());
+  std::thread worker([&tool] { tool.runWorker(); });
+  tool.beginTransfer();
+  worker.join();
+  const Bytes documented = adapter_->lastOpenReceived();
+
+  const std::size_t opens = adapter_->openCount();
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin"), "--no-backup", "--force"}), kExitSuccess)
+      << err();
+  EXPECT_EQ(adapter_->openCount(), opens + 1);
+  EXPECT_EQ(adapter_->lastOpenReceived(), documented);
+  EXPECT_TRUE(backupsIn(dir_ / "backups").empty());
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin"), "--no-verify"}), kExitUsage);
+
+  const Bytes old = randomBytes(kFlash, 31);
+  controller_->setFlash(old);
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin")}), kExitSuccess) << err();
+  EXPECT_EQ(adapter_->openCount(), opens + 3);
+  EXPECT_EQ(controller_->flash(), image);
+  const auto saved = backupsIn(dir_ / "backups");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(readFile(saved[0]), old);
+  EXPECT_TRUE(outHas(kb90::text::kSafety.backupSaved + saved[0].string()));
+}
+
+TEST_F(CliKb90Test, WrongImagesAreRefusedAndAFailedWriteSaysTheFlashIsPartlyWritten) {
+  writeFile(path("blank.bin"), Bytes(kFlash, 0x00));
+  EXPECT_EQ(run({"kb90", "write", path("blank.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas(check_text::kBlankZero));
+  writeFile(path("long.bin"), randomBytes(kFlash + 1, 3));
+  EXPECT_EQ(run({"kb90", "write", path("long.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas(check_text::sizeDiffers(kFlash + 1, kFlash)));
+  EXPECT_EQ(adapter_->openCount(), 0u);
+
+  // Unplugged a quarter of the way: no backup this time, and the line names none.
+  writeFile(path("fw.bin"), randomBytes(kFlash, 4));
+  controller_->setFaults({.silentAfterBlocks = 130});
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin"), "--no-backup"}), kExitFailure);
+  EXPECT_EQ(outLines().back(), kb90::text::kPartlyWritten.line);
+
+  // A flash that does not match after the write: the line names this run's backup.
+  const Bytes old = randomBytes(kFlash, 5);
+  controller_->setFlash(old);
+  controller_->setFaults({.stuckCell = 77});
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin")}), kExitFailure);
+  EXPECT_TRUE(outHas(kb90::text::kVerifyFailed));
+  const auto saved = backupsIn(dir_ / "backups");
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(readFile(saved[0]), old);
+  EXPECT_EQ(outLines().back(), partlyChangedLine(kb90::text::kPartlyWritten, saved[0].string()));
+
+  // No controller: nothing was written, and nothing is said to be.
+  controller_->setFaults({.noController = true});
+  EXPECT_EQ(run({"kb90", "write", path("fw.bin"), "--no-backup"}), kExitFailure);
+  EXPECT_FALSE(outHas(kb90::text::kPartlyWritten.line));
 }
 
 class CliWiringTest : public CliBench {

@@ -17,6 +17,9 @@ class CliKeyboardTest : public CliBench {
   void SetUp() override {
     CliBench::SetUp();
     adapter_->addHandler(keyboard_);
+    // Only the first reply counts as coming before any key press: replies here follow each
+    // other far sooner than a hand moves.
+    env_.bounds.keyboard.startWindow = 0s;
   }
   std::size_t sentCount(std::uint8_t byte) const {
     const Bytes sent = adapter_->lastOpenReceived();
@@ -39,12 +42,11 @@ class CliKeyboardTest : public CliBench {
 };
 
 TEST_F(CliKeyboardTest, PrintsEachToggledCellAndStopsAfterItsTime) {
-  ASSERT_TRUE(keyboard_->pressKey(7, 3));
-  ASSERT_TRUE(keyboard_->pressKey(3, 7));
-  ASSERT_TRUE(keyboard_->pressKey(12, 30));
+  keyboard_->queueRawReply({'&'});
+  keyboard_->queueRawReply({'>', 3, 7, '>', 3, 7, 12, '>', 12, 30, '&'});
   EXPECT_EQ(run({"keyboard", "scan", "--seconds", "0.6"}), kExitSuccess) << err();
-  // The first reply carries all three; the second report of a pair turns red into yellow.
-  EXPECT_EQ(cellLines(), (Lines{"3-7 red", "3-7 yellow", "12-30 red"}));
+  // The second reply carries all three; the second report of a pair turns red into yellow.
+  EXPECT_EQ(cellLines(), (Lines{"3-7 red", "3-7 yellow", "3-12 red", "12-30 red"}));
   EXPECT_TRUE(outHas("COM порт сброшен."));
   const Bytes sent = adapter_->lastOpenReceived();
   ASSERT_FALSE(sent.empty());
@@ -54,6 +56,24 @@ TEST_F(CliKeyboardTest, PrintsEachToggledCellAndStopsAfterItsTime) {
   EXPECT_LE(sentCount('U'), 9u);
   EXPECT_EQ(sentCount('I'), 1u);
   EXPECT_FALSE(adapter_->isOpen());
+}
+
+TEST_F(CliKeyboardTest, AStuckKeyIsNamedOnceAndTheSummaryEndsTheOutput) {
+  // Held from the start and reported in every reply, then a key pressed later.
+  keyboard_->queueRawReply({'>', 3, 7, '&'});
+  keyboard_->queueRawReply({'>', 3, 7, '>', 1, 2, '&'});
+  ASSERT_TRUE(keyboard_->holdKey(3, 7));
+  EXPECT_EQ(run({"keyboard", "scan", "--seconds", "0.5"}), kExitSuccess) << err();
+  EXPECT_EQ(cellLines(), (Lines{"3-7 fuchsia", "1-2 red"}));
+  const Lines out = outLines();
+  EXPECT_EQ(std::count(out.begin(), out.end(),
+                       "Pins 3-7 connected at start: shorted lines or a stuck key."),
+            1);
+  EXPECT_EQ(out.back(), "Scan summary: 2 distinct pin pairs seen: 1-2, 3-7 (connected at start)");
+
+  keyboard_->releaseKey(3, 7);
+  EXPECT_EQ(run({"keyboard", "scan", "--seconds", "0.2"}), kExitSuccess) << err();
+  EXPECT_EQ(outLines().back(), "Scan summary: no pin pair seen.");
 }
 
 TEST_F(CliKeyboardTest, CtrlCStopsTheScanQuietly) {

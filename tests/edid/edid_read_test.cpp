@@ -48,6 +48,10 @@ TEST_F(EdidRead, ReadsDumpsAndSavesThePanel) {
 }
 
 TEST_F(EdidRead, PiecesOfAnySizeGiveTheSameImage) {
+  // A reply of 258 one-byte pieces is many thread hand-overs in the emulator; on a loaded
+  // machine they can outlast the fixture's short bound, so this read takes the tool's own.
+  edid::EdidTool tool{bus_, view_};
+  reader_ = &tool;
   const std::pair<std::size_t, std::size_t> splits[] = {{258, 258}, {1, 1}, {7, 7},
                                                         {1, 3}, {1, 257}, {100, 200}};
   std::uint32_t seed = 1;
@@ -56,7 +60,7 @@ TEST_F(EdidRead, PiecesOfAnySizeGiveTheSameImage) {
                         .gapMax = std::chrono::microseconds(100)});
     eeprom_->setSeed(seed++);
     view_.answerNextDialog(std::nullopt);
-    tool_.read();
+    tool.read();
     EXPECT_EQ(image(), contents()) << "pieces " << low << ".." << high;
     EXPECT_EQ(lastLineBeforeDecode(), msg::kSaveInterrupted);
     EXPECT_EQ(sent(), (Bytes{'B', 'E', 'r', 'I'}));

@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTimer>
 
 #include "app/qt_frame/log_memo.h"
+#include "tests/app/qt_test_app.h"
 #include "tests/edid/edid_bench.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tools/edid/edid_image_check.h"
 #include "tools/edid/edid_messages.h"
 
 namespace tarvex::test {
@@ -26,8 +29,14 @@ class EdidWindow : public EdidBench {
   void SetUp() override {
     ensureApplication();
     EdidBench::SetUp();
-    window_ = std::make_unique<TEDID_form>(context_);
+    context_.backupsFolder = path("backups");
+    window_ = std::make_unique<TEDID_form>(context_, nullptr, bounds_);
     window_->show();
+  }
+  // Each operation runs on the worker; the test goes on once it has ended.
+  void click(QPushButton* button) {
+    button->click();
+    ASSERT_TRUE(waitUntil([this] { return !window_->busy(); }));
   }
   QStringList memo() const {
     QStringList lines;
@@ -40,12 +49,15 @@ class EdidWindow : public EdidBench {
   ScriptedDialogs dialogs_;
   int mainWindowShown_ = 0;
   AppContext context_{bus_, dialogs_, [this] { ++mainWindowShown_; }, "", ""};
+  edid::EdidBounds bounds_{.readReply = std::chrono::milliseconds(1500),
+                           .writeAck = std::chrono::milliseconds(300),
+                           .writeStatus = std::chrono::milliseconds(300)};
   std::unique_ptr<TEDID_form> window_;
 };
 
 TEST_F(EdidWindow, ReadButtonDumpsIntoTheMemoAndSaves) {
   dialogs_.answerNextDialog(path("panel.bin"));
-  window_->EDID_READ->click();
+  click(window_->EDID_READ);
 
   const QStringList lines = memo();
   ASSERT_TRUE(lines.contains(QString::fromUtf8(edid::msg::kReadDone)));
@@ -63,21 +75,101 @@ TEST_F(EdidWindow, ReadButtonDumpsIntoTheMemoAndSaves) {
 
 TEST_F(EdidWindow, WriteButtonReportsAnUnopenableFileInABox) {
   dialogs_.answerNextDialog(path("gone.bin"));
-  window_->EDID_WRITE->click();
+  click(window_->EDID_WRITE);
   EXPECT_EQ(dialogs_.errors(), (std::vector<std::string>{"Ошибка открытия файла."}));
-  EXPECT_EQ(sent(), Bytes{'B'});
+  // The file is looked at before the adapter is touched.
+  EXPECT_EQ(adapter_->openCount(), 0u);
   EXPECT_TRUE(window_->EDID_READ->isEnabled());
 }
 
 TEST_F(EdidWindow, ExitClearsTheLogAndGoesBackToTheMainWindow) {
   dialogs_.answerNextDialog(std::nullopt);
-  window_->EDID_READ->click();
+  click(window_->EDID_READ);
   ASSERT_TRUE(memo().contains(QString::fromUtf8(edid::msg::kSaveInterrupted)));
 
   window_->EXIT_EDID->click();
   EXPECT_EQ(window_->logMemo()->lineCount(), 0);
   EXPECT_EQ(mainWindowShown_, 1);
   EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(EdidWindow, AReadWaitingOnASilentAdapterKeepsTheWindowAliveAndTakesNoClick) {
+  // The firmware answers the handshake and then nothing: the read waits its whole bound.
+  adapter_->setFaults({.stopAfterBytes = 3});
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    ++ticks;
+    if (ticks == 5) {
+      // A click made while the read runs, and the handler called as a queued click would.
+      window_->EDID_WRITE->click();
+      window_->EDID_WRITEClick();
+      window_->EDID_READClick();
+      window_->EXIT_EDIDClick();
+    }
+  });
+  ticker.start(20);
+
+  window_->EDID_READ->click();
+  EXPECT_TRUE(window_->busy());
+  EXPECT_FALSE(window_->EDID_READ->isEnabled());
+  EXPECT_FALSE(window_->EDID_WRITE->isEnabled());
+  EXPECT_FALSE(window_->CheckBox_EDID_verify->isEnabled());
+  ASSERT_TRUE(waitUntil([this] { return !window_->busy(); }));
+  ticker.stop();
+
+  // The event loop kept turning through the wait (the bound is 1.5 s, a tick 20 ms).
+  EXPECT_GE(ticks, 20);
+  // Nothing of the clicks made meanwhile was acted on: no dialog, no write on the line, the
+  // window still shown, and the read's failure is the last thing in the log.
+  EXPECT_TRUE(dialogs_.dialogsShown().empty());
+  EXPECT_EQ(adapter_->openCount(), 1u);
+  EXPECT_EQ(sent(), (Bytes{'B', 'E', 'r', 'O'}));
+  EXPECT_EQ(mainWindowShown_, 0);
+  EXPECT_TRUE(window_->isVisible());
+  EXPECT_EQ(memo().last().toStdString(), edid::msg::readReplyIncomplete(0, 258));
+  EXPECT_TRUE(window_->EDID_READ->isEnabled());
+  EXPECT_TRUE(window_->EDID_WRITE->isEnabled());
+}
+
+TEST_F(EdidWindow, AWriteOffersToCorrectAWrongChecksumAndKeepsItsSafetySteps) {
+  const auto demo = emu::demoPanelEeprom();
+  Bytes image(demo.begin(), demo.end());
+  image[10] ^= 0x5A;  // another product code
+  const Bytes corrected = edid::withCorrectedChecksum(image);
+  Bytes wrong = corrected;
+  wrong[127] ^= 0x01;
+  writeFile(path("wrong.bin"), wrong);
+  const Bytes before = contents();
+
+  // Both steps are on unless the user turns them off.
+  EXPECT_TRUE(window_->CheckBox_EDID_verify->isChecked());
+  EXPECT_TRUE(window_->CheckBox_EDID_backup->isChecked());
+  dialogs_.answerThreeWayWith(Answer::kOther);
+  dialogs_.answerNextDialog(path("wrong.bin"));
+  click(window_->EDID_WRITE);
+  EXPECT_EQ(dialogs_.questions().size(), 1u);
+  EXPECT_EQ(contents(), corrected);
+  EXPECT_EQ(fileBytes(path("wrong.bin")), wrong);
+  EXPECT_EQ(adapter_->openCount(), 3u);
+  EXPECT_EQ(memo().last().toStdString(), edid::msg::kSafety.verifyOk);
+  ASSERT_TRUE(std::filesystem::exists(path("backups")));
+  const auto backup = std::filesystem::directory_iterator(path("backups"))->path();
+  EXPECT_EQ(fileBytes(backup.string()), before);
+
+  // Both off and Yes to the checksum: the documented write alone, the image as it is.
+  window_->CheckBox_EDID_verify->setChecked(false);
+  window_->CheckBox_EDID_backup->setChecked(false);
+  dialogs_.answerThreeWayWith(Answer::kYes);
+  dialogs_.answerNextDialog(path("wrong.bin"));
+  click(window_->EDID_WRITE);
+  EXPECT_EQ(adapter_->openCount(), 4u);
+  EXPECT_EQ(sent().size(), 3u + 256u + 1u);
+  EXPECT_EQ(contents(), wrong);
+
+  // The backups folder is shown through the dialogs; nothing is launched here.
+  window_->BitBtn_EDID_backups->click();
+  EXPECT_EQ(dialogs_.foldersShown(), std::vector<std::string>{path("backups")});
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <chrono>
 
 #include "emulator/emulator_bus.h"
@@ -85,6 +86,39 @@ TEST_F(EmulatedAdapterTest, SilenceStopAndCorruptionShapeTheReplies) {
   adapter_->setFaults({.corruptByteAt = 4, .corruptMask = 0x80});
   EXPECT_EQ(exchange(*dev, {'B'}, 3), (Bytes{'V', '4', '1'}));
   EXPECT_EQ(exchange(*dev, {'q'}, 8), (Bytes{0, 0x81, 2, 3, 4, 5, 6, 7}));
+}
+
+// A flaky contact damages one open's replies and no other, the same way for the same seed.
+TEST_F(EmulatedAdapterTest, AFlakyContactDamagesOneOpenAndNotTheNext) {
+  const Bytes whole{0, 1, 2, 3, 4, 5, 6, 7};
+  auto readOnce = [&] {
+    auto dev = openFirst();
+    exchange(*dev, {'B'}, 3);
+    Bytes reply = exchange(*dev, {'q'}, 8);
+    dev->close();
+    return reply;
+  };
+  // Bits flipped among the 'q' reply (bytes 3..10 of the open, after the tag).
+  adapter_->setFaults({.flaky = FlakyContact{.open = 1, .seed = 5, .from = 3, .span = 8}});
+  EXPECT_EQ(readOnce(), whole);
+  const Bytes damaged = readOnce();
+  EXPECT_EQ(readOnce(), whole);
+  ASSERT_EQ(damaged.size(), whole.size());
+  int flipped = 0;
+  for (std::size_t i = 0; i < whole.size(); ++i) {
+    const int bits = std::popcount(static_cast<unsigned>(damaged[i] ^ whole[i]));
+    EXPECT_LE(bits, 1) << "byte " << i;
+    flipped += bits;
+  }
+  EXPECT_EQ(flipped, 3);
+  // Setting the plan again counts the opens from it anew, and the seed decides the places.
+  adapter_->setFaults({.flaky = FlakyContact{.open = 0, .seed = 5, .from = 3, .span = 8}});
+  EXPECT_EQ(readOnce(), damaged);
+
+  // A shifted block: three bytes from byte 5 of the open come one place late.
+  adapter_->setFaults({.flaky = FlakyContact{.from = 5, .span = 1, .shiftedBlock = 3}});
+  EXPECT_EQ(readOnce(), (Bytes{0, 1, 1, 2, 3, 5, 6, 7}));
+  EXPECT_EQ(readOnce(), whole);
 }
 
 TEST_F(EmulatedAdapterTest, UnplugFailsEveryCallAndLeavesTheList) {

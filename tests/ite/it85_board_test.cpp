@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "emulator/emulator_bus.h"
 #include "emulator/ite/it85_board.h"
 
@@ -118,6 +120,40 @@ TEST_F(It85BoardTest, EraseNeedsWriteEnableAndProgrammingOnlyClearsBits) {
   EXPECT_EQ(one({'w', 0x5A}), 'o');
   const Bytes flash = board_->flash();
   EXPECT_EQ((Bytes{flash[0], flash[1], flash[2], flash[3]}), (Bytes{0xFF, 0xA5, 0x5A, 0xFF}));
+}
+
+TEST_F(It85BoardTest, CellFaultsShowInTheFlashAndInThePagesAReadGets) {
+  board_->setFlash(Bytes(1024, 0x00));
+  board_->setChipFaults({.wrongStores = {{.address = 2, .flip = 0x40}},
+                         .stuckBits = {{.address = 0x10, .mask = 0x02}},
+                         .unerased = UnerasedRange{.start = 0x100, .length = 32}});
+  sendSettings(kWiring);
+  ASSERT_EQ(one({'T'}), 'o');
+  enterFlashMode();
+  flashCommand({0x06});
+  flashCommand({0x60});
+  ASSERT_EQ(board_->eraseCount(), 1);
+  EXPECT_EQ(one({'Y', 0, 0, 0}), 'o');
+  for (std::uint8_t b : {0x11, 0x22, 0x33}) EXPECT_EQ(one({'w', b}), 'o');
+
+  Bytes expected(512, 0xFF);
+  expected[0] = 0x11;
+  expected[1] = 0x22;
+  expected[2] = 0x33 ^ 0x40;  // acknowledged 'o' all the same
+  expected[0x10] = 0xFD;      // the bit stuck at 0
+  std::fill(expected.begin() + 0x100, expected.begin() + 0x120, 0x00);  // not erased
+  const Bytes flash = board_->flash();
+  EXPECT_EQ(Bytes(flash.begin(), flash.begin() + 512), expected);
+  EXPECT_EQ(flash[600], 0xFF);
+
+  flashCommand({0x0B, 0, 0, 0, 0}, false);
+  Bytes pages = exchange({'r'}, 257);
+  const Bytes second = exchange({'r'}, 257);
+  ASSERT_EQ(pages.size(), 257u);
+  ASSERT_EQ(second.size(), 257u);
+  pages.pop_back();
+  pages.insert(pages.end(), second.begin(), second.end() - 1);
+  EXPECT_EQ(pages, expected);
 }
 
 }  // namespace

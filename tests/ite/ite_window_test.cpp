@@ -13,6 +13,7 @@
 #include "emulator/ite/demo_board.h"
 #include "tests/ite/ite_fixture.h"
 #include "tests/support/scripted_dialogs.h"
+#include "tools/ite/ite_messages.h"
 
 namespace tarvex::test {
 namespace {
@@ -30,6 +31,11 @@ class IteWindow : public IteBench {
     ensureApplication();
     IteBench::SetUp();
     board_->setWiring(emu::demoIteWiring());
+    context_.backupsFolder = path("backups");
+    context_.openFolder = [this](const std::string& folder) {
+      foldersOpened_.push_back(folder);
+      return true;
+    };
   }
   void TearDown() override {
     if (window_) waitForWorker();
@@ -44,7 +50,9 @@ class IteWindow : public IteBench {
   void waitForWorker() {
     QElapsedTimer timer;
     timer.start();
-    while ((window_->workerAlive() || !window_->tool().mode().idle()) && timer.elapsed() < 20000) {
+    while ((window_->workerAlive() || !window_->tool().mode().idle() ||
+            window_->chainRunning()) &&
+           timer.elapsed() < 20000) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     QCoreApplication::processEvents();
@@ -75,6 +83,7 @@ class IteWindow : public IteBench {
   int mainWindowShown_ = 0;
   AppContext context_{bus_, dialogs_, [this] { ++mainWindowShown_; }, "", ""};
   std::unique_ptr<TITE_FORM> window_;
+  std::vector<std::string> foldersOpened_;
 };
 
 TEST_F(IteWindow, OpensWithHelpPresetsAndPinBoxesInTheirStartingState) {
@@ -188,9 +197,59 @@ TEST_F(IteWindow, WriteDisablesTheOtherButtonsUntilTheFlashIsProgrammed) {
 
   EXPECT_EQ(board_->flash(), image);
   EXPECT_TRUE(memo().contains("We are all write ... "));
-  EXPECT_EQ(window_->gauge(kIteGauge)->foreColor(), colors::kRed);
+  // The read-back after the write shows as verifying.
+  EXPECT_TRUE(memo().contains(QString::fromUtf8(ite_text::kSafety.verifyOk)));
+  EXPECT_EQ(window_->gauge(kIteGauge)->foreColor(), colors::kYellow);
   EXPECT_EQ(window_->gauge(kIteGauge)->progress(), 512);
   EXPECT_TRUE(allButtonsEnabled());
+}
+
+TEST_F(IteWindow, TheSafetyBoxesDecideTheStepsAroundTheDocumentedWrite) {
+  open();
+  settingsInAdapter();
+  Bytes image(IteTool::kFlashSize, 0xFF);
+  for (int i = 0; i < 900; ++i) image[0x8000 + i] = static_cast<std::uint8_t>(i * 7);
+  writeFile(path("image.bin"), image);
+  // The documented write alone, as the tool's own handlers run it.
+  view_.answerNextDialog(path("image.bin"));
+  ASSERT_TRUE(tool_.startWrite());
+  runWorker();
+  const Bytes documented = adapter_->lastOpenReceived();
+  const std::size_t opens = adapter_->openCount();
+
+  ASSERT_TRUE(window_->Safety->verifyBox()->isChecked());
+  ASSERT_TRUE(window_->Safety->backupBox()->isChecked());
+  window_->Safety->verifyBox()->click();
+  window_->Safety->backupBox()->click();
+  dialogs_.answerNextDialog(path("image.bin"));
+  window_->ITE_WRITE_BitBtn->click();
+  waitForWorker();
+  EXPECT_EQ(adapter_->openCount(), opens + 1);
+  EXPECT_EQ(adapter_->lastOpenReceived(), documented);
+  EXPECT_TRUE(memo().contains(QString::fromUtf8(ite_text::kWriteNotVerified)));
+  EXPECT_FALSE(std::filesystem::exists(path("backups")));
+
+  // Checked again: the old firmware is kept, then the write is read back.
+  window_->Safety->verifyBox()->click();
+  window_->Safety->backupBox()->click();
+  Bytes old(IteTool::kFlashSize, 0x3C);
+  board_->setFlash(old);
+  dialogs_.answerNextDialog(path("image.bin"));
+  window_->ITE_WRITE_BitBtn->click();
+  waitForWorker();
+  EXPECT_EQ(adapter_->openCount(), opens + 4);
+  EXPECT_EQ(board_->flash(), image);
+  EXPECT_TRUE(memo().contains(QString::fromUtf8(ite_text::kSafety.verifyOk)));
+  std::vector<std::filesystem::path> saved;
+  for (const auto& entry : std::filesystem::directory_iterator(path("backups"))) {
+    saved.push_back(entry.path());
+  }
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(readFile(saved[0].string()), old);
+
+  // The folder opens through the context's opener, which launches nothing here.
+  window_->Safety->openFolderButton()->click();
+  EXPECT_EQ(foldersOpened_, std::vector<std::string>{path("backups")});
 }
 
 // Every line of the sample file is a complete preset whose pins fit its connector.

@@ -27,6 +27,11 @@ class Kb90Window : public Kb90Fixture {
   void SetUp() override {
     ensureApplication();
     Kb90Fixture::SetUp();
+    context_.backupsFolder = path("backups");
+    context_.openFolder = [this](const std::string& folder) {
+      foldersOpened_.push_back(folder);
+      return true;
+    };
   }
   void TearDown() override {
     if (window_) waitForWorker();
@@ -42,7 +47,9 @@ class Kb90Window : public Kb90Fixture {
   void waitForWorker() {
     QElapsedTimer timer;
     timer.start();
-    while ((window_->workerAlive() || !window_->tool().mode().idle()) && timer.elapsed() < 20000) {
+    while ((window_->workerAlive() || !window_->tool().mode().idle() ||
+            window_->chainRunning()) &&
+           timer.elapsed() < 20000) {
       QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     QCoreApplication::processEvents();
@@ -63,6 +70,7 @@ class Kb90Window : public Kb90Fixture {
   int mainWindowShown_ = 0;
   AppContext context_{bus_, dialogs_, [this] { ++mainWindowShown_; }, "", ""};
   std::unique_ptr<TKB901X_forms> window_;
+  std::vector<std::string> foldersOpened_;
 };
 
 TEST_F(Kb90Window, MissingBaseFileLeavesTheHelpDisabled) {
@@ -126,6 +134,8 @@ TEST_F(Kb90Window, ReadRunsOnTheWorkerAndGivesTheButtonsBack) {
 TEST_F(Kb90Window, ExitIsRefusedWhileAWriteRunsAndAStallEndsIt) {
   open(path("absent.txt"));
   controller_->setFaults({.silentAfterBlocks = 20});
+  // The stall must meet the write itself, not the backup read before it.
+  window_->Safety->backupBox()->setChecked(false);
   dialogs_.answerNextDialog(writeImage("image.bin", randomImage(131072, 8)));
   window_->KB901X_WRITE->click();
   // Right after the click the transfer runs: its own button stays, the others are off.
@@ -158,6 +168,45 @@ TEST_F(Kb90Window, WriteVerifiesInYellow) {
   EXPECT_EQ(window_->gauge(0)->foreColor(), colors::kYellow);
   EXPECT_EQ(window_->gauge(0)->progress(), 32768);
   EXPECT_EQ(dialogs_.dialogsShown().at(0).title, "Укажите файл за заливки.");
+}
+
+TEST_F(Kb90Window, TheBackupBoxDecidesTheReadBeforeTheDocumentedWrite) {
+  open(path("absent.txt"));
+  // The adapter verifies a KB90xx write: the window offers no verify box.
+  EXPECT_EQ(window_->Safety->verifyBox(), nullptr);
+  const Bytes image = randomImage(131072, 21);
+  const std::string file = writeImage("image.bin", image);
+  ASSERT_TRUE(write(file));  // the documented write, as the tool's own handlers run it
+  const Bytes documented = adapter_->lastOpenReceived();
+  const std::size_t opens = adapter_->openCount();
+
+  window_->Safety->backupBox()->click();
+  dialogs_.answerNextDialog(file);
+  window_->KB901X_WRITE->click();
+  waitForWorker();
+  EXPECT_EQ(adapter_->openCount(), opens + 1);
+  EXPECT_EQ(adapter_->lastOpenReceived(), documented);
+  EXPECT_FALSE(std::filesystem::exists(path("backups")));
+
+  window_->Safety->backupBox()->click();
+  const Bytes old = randomImage(131072, 22);
+  controller_->setFlash(old);
+  dialogs_.answerNextDialog(file);
+  window_->KB901X_WRITE->click();
+  waitForWorker();
+  EXPECT_EQ(adapter_->openCount(), opens + 3);
+  EXPECT_EQ(controller_->flash(), image);
+  EXPECT_TRUE(memo().contains(QString::fromUtf8(text::kVerifyOk)));
+  std::vector<std::filesystem::path> saved;
+  for (const auto& entry : std::filesystem::directory_iterator(path("backups"))) {
+    saved.push_back(entry.path());
+  }
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(readFile(saved[0]), old);
+  EXPECT_TRUE(memo().contains(QString::fromUtf8(text::kSafety.backupSaved) +
+                              QString::fromStdString(saved[0].string())));
+  window_->Safety->openFolderButton()->click();
+  EXPECT_EQ(foldersOpened_, std::vector<std::string>{path("backups")});
 }
 
 }  // namespace

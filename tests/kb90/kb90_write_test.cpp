@@ -121,6 +121,39 @@ TEST_F(Kb90Write, CellThatDoesNotTakeItsValueFailsTheVerification) {
   expectIdleAndClosed();
 }
 
+// The controller sums what its cells hold, so every cell fault the write leaves behind
+// shows in the sum or CRC.
+TEST_F(Kb90Write, CellFaultsLeftByTheWriteFailTheVerification) {
+  Bytes image = randomImage(131072, 8);
+  image[5000] &= 0x7F;  // bit 7 clear where it is stuck high
+  image[40000] = 0x5A;   // not what the old firmware holds there
+  struct Case {
+    const char* name;
+    emu::ChipFaults faults;
+    std::uint32_t address;
+  };
+  const Case cases[] = {
+      {"stored wrong", {.wrongStores = {{.address = 90000, .flip = 0x10}}}, 90000},
+      {"stuck bit", {.stuckBits = {{.address = 5000, .mask = 0x80, .high = true}}}, 5000},
+      {"partial erase", {.unerased = emu::UnerasedRange{.start = 40000, .length = 64}}, 40000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    controller_->setFlash(Bytes(131072, 0x00));  // the old firmware: a missed erase shows
+    controller_->setChipFaults(c.faults);
+    view_.clearLog();
+    ASSERT_TRUE(write(writeImage("image.bin", image)));
+    const Bytes flash = controller_->flash();
+    EXPECT_NE(flash[c.address], image[c.address]);
+    EXPECT_EQ(std::mismatch(flash.begin(), flash.end(), image.begin()).first - flash.begin(),
+              static_cast<long>(c.address));
+    EXPECT_TRUE(view_.hasLine(text::kVerifyFailed));
+    EXPECT_FALSE(view_.hasLine(text::kVerifyOk));
+    EXPECT_EQ(sentAfterTag().back(), 'O');
+    expectIdleAndClosed();
+  }
+}
+
 TEST_F(Kb90Write, StrayBytesAmongTheTicksAreSkipped) {
   controller_->setFaults({.strayEvery = 3, .strayByte = '-' + 1});
   ASSERT_TRUE(write(writeImage("image.bin", randomImage(131072, 9))));

@@ -32,7 +32,9 @@ class KeyboardScanTest : public testing::Test {
     }
   }
 
-  void makeTool(ScanBounds bounds = {.reply = 2s, .tick = 5s}) {
+  // Only the first reply counts as coming before any key press: these tests tick far
+  // faster than a hand moves.
+  void makeTool(ScanBounds bounds = {.reply = 2s, .tick = 5s, .startWindow = 0s}) {
     tool_ = std::make_unique<KeyboardTool>(bus_, view_, view_, bounds);
   }
 
@@ -141,9 +143,10 @@ TEST_F(KeyboardScanTest, AnEmptyReplyChangesNothingAndDoesNotBeep) {
 }
 
 TEST_F(KeyboardScanTest, EachReportTogglesItsCellAndBeepsOncePerReply) {
-  keyboard_->queueRawReply({'>', 3, 7, '&'});
   ASSERT_TRUE(start());
   awaitParked(1);
+  keyboard_->queueRawReply({'>', 3, 7, '&'});
+  tick();
   EXPECT_EQ(tool_->cells().color(3, 7), cell_colors::kRed);
   keyboard_->queueRawReply({'>', 3, 7, '&'});
   tick();
@@ -167,7 +170,7 @@ TEST_F(KeyboardScanTest, EachReportTogglesItsCellAndBeepsOncePerReply) {
                                       {3, 7}, {3, 7}, {3, 7}, {1, 2}, {1, 2}, {5, 6}, {5, 7}}));
   // The beep follows the reply it belongs to, before the next request.
   const Bytes all = sent();
-  EXPECT_EQ(Bytes(all.begin(), all.begin() + 4), (Bytes{'B', 'u', 'I', 'U'}));
+  EXPECT_EQ(Bytes(all.begin(), all.begin() + 5), (Bytes{'B', 'u', 'U', 'I', 'U'}));
 }
 
 TEST_F(KeyboardScanTest, NoSoundSendsNoBeepAtAll) {
@@ -185,11 +188,12 @@ TEST_F(KeyboardScanTest, NoSoundSendsNoBeepAtAll) {
 
 TEST_F(KeyboardScanTest, RepliesSplitOverSeveralReadsArePutTogether) {
   keyboard_->setReplySplit(4, 2ms);
+  ASSERT_TRUE(start());
+  awaitParked(1);
   keyboard_->pressKey(5, 6);
   keyboard_->pressKey(5, 7);
   keyboard_->pressKey(20, 31);
-  ASSERT_TRUE(start());
-  awaitParked(1);
+  tick();
   stopAndJoin();
   EXPECT_EQ(tool_->cells().color(5, 6), cell_colors::kRed);
   EXPECT_EQ(tool_->cells().color(5, 7), cell_colors::kRed);
@@ -214,9 +218,10 @@ TEST_F(KeyboardScanTest, AnOversizedReplyNeverOverflowsAndKeepsItsFirstPart) {
   Bytes huge{'>', 8, 9};
   huge.resize(1499, 10);
   huge.push_back('&');
-  keyboard_->queueRawReply(huge);
   ASSERT_TRUE(start());
   awaitParked(1);
+  keyboard_->queueRawReply(huge);
+  tick();
   keyboard_->pressKey(1, 3);
   tick();
   stopAndJoin();
@@ -297,9 +302,10 @@ TEST_F(KeyboardScanTest, StoppedTimerEndsTheScan) {
 }
 
 TEST_F(KeyboardScanTest, ClearDuringAScanRepaintsAquaAndLaterReportsStartOver) {
-  keyboard_->pressKey(3, 7);
   ASSERT_TRUE(start());
   awaitParked(1);
+  keyboard_->pressKey(3, 7);
+  tick();
   keyboard_->pressKey(3, 7);
   tick();
   ASSERT_EQ(tool_->cells().color(3, 7), cell_colors::kYellow);
@@ -316,6 +322,53 @@ TEST_F(KeyboardScanTest, ClearDuringAScanRepaintsAquaAndLaterReportsStartOver) {
   stopAndJoin();
   EXPECT_EQ(tool_->cells().color(3, 7), cell_colors::kRed);
   EXPECT_TRUE(view_.lines().size() > 8u);  // the log is never cleared
+}
+
+TEST_F(KeyboardScanTest, PairsConnectedAtStartAreNamedOnceMarkedAndSummarised) {
+  // A stuck key (3, 7) held from before START, reported in every reply; a real key (1, 2)
+  // pressed later, twice.
+  keyboard_->holdKey(3, 7);
+  ASSERT_TRUE(start());
+  awaitParked(1);
+  EXPECT_EQ(tool_->cells().color(3, 7), cell_colors::kFuchsia);
+  keyboard_->pressKey(1, 2);
+  tick();
+  keyboard_->pressKey(2, 1);
+  tick();
+  stopAndJoin();
+  const std::string stuck = "Pins 3-7 connected at start: shorted lines or a stuck key.";
+  const Lines lines = view_.lines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), stuck), 1);
+  // Later reports of the stuck pair neither flip its mark nor repaint it.
+  EXPECT_EQ(tool_->cells().color(3, 7), cell_colors::kFuchsia);
+  EXPECT_EQ(tool_->cells().color(1, 2), cell_colors::kYellow);
+  EXPECT_EQ(view_.changedCells(), (std::vector<std::pair<int, int>>{{3, 7}, {1, 2}, {1, 2}}));
+  EXPECT_EQ(lines.back(), "Scan summary: 2 distinct pin pairs seen: 1-2, 3-7 (connected at start)");
+
+  // The next scan starts afresh: the key released, nothing pressed, nothing seen.
+  keyboard_->releaseKey(3, 7);
+  ASSERT_TRUE(start());
+  awaitParked(1);
+  stopAndJoin();
+  EXPECT_EQ(view_.lines().back(), text::kSummaryNone);
+
+  // Replies within the start window count as at start even after the first; later ones
+  // are presses.
+  makeTool({.reply = 2s, .tick = 5s, .startWindow = 300ms});
+  tool_->clearClick();
+  ASSERT_TRUE(start());
+  awaitParked(1);
+  keyboard_->pressKey(4, 9);
+  tick();
+  std::this_thread::sleep_for(300ms);
+  keyboard_->pressKey(5, 9);
+  tick();
+  stopAndJoin();
+  EXPECT_EQ(tool_->cells().color(4, 9), cell_colors::kFuchsia);
+  EXPECT_EQ(tool_->cells().color(5, 9), cell_colors::kRed);
+  EXPECT_TRUE(view_.hasLine("Pins 4-9 connected at start: shorted lines or a stuck key."));
+  EXPECT_EQ(view_.lines().back(),
+            "Scan summary: 2 distinct pin pairs seen: 4-9 (connected at start), 5-9");
 }
 
 TEST_F(KeyboardScanTest, StartWhileScanningIsRefused) {

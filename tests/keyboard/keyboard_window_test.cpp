@@ -48,7 +48,10 @@ class KeyboardWindow : public testing::Test {
   void SetUp() override {
     ensureApplication();
     adapter_->addHandler(keyboard_);
-    window_ = std::make_unique<TKeyboard_testing>(context_);
+    // Only the first reply counts as coming before any key press: these tests press keys
+    // far sooner after START than a hand could.
+    window_ = std::make_unique<TKeyboard_testing>(context_, nullptr,
+                                                  keyboard::ScanBounds{.startWindow = 0s});
     window_->show();
   }
   void TearDown() override {
@@ -58,6 +61,10 @@ class KeyboardWindow : public testing::Test {
   }
 
   Rgb color(int first, int second) const { return window_->shape(first, second)->color(); }
+  // Waits until the reply to the scan's first request has gone out.
+  bool firstReplySent() const {
+    return waitUntil([this] { return keyboard_->replyCount() >= 1; });
+  }
   bool idle() const {
     return !window_->workerRunning() && window_->START_SCAN->isEnabled() &&
            window_->EXIT_KB_TEST->text() == "EXIT";
@@ -117,6 +124,7 @@ TEST_F(KeyboardWindow, ScanShowsPressedKeysAndStopReturnsToIdle) {
   EXPECT_EQ(window_->logMemo()->line(window_->logMemo()->lineCount() - 1),
             "Communication with programmer installed.");
 
+  ASSERT_TRUE(firstReplySent());
   keyboard_->pressKey(3, 7);
   ASSERT_TRUE(waitUntil([this] { return color(3, 7) == kRed; }));
   keyboard_->pressKey(7, 3);
@@ -135,6 +143,7 @@ TEST_F(KeyboardWindow, ScanShowsPressedKeysAndStopReturnsToIdle) {
 TEST_F(KeyboardWindow, ClearRepaintsDuringAScanAndNoSoundSilencesTheBuzzer) {
   window_->Buzzer_box->click();
   window_->START_SCAN->click();
+  ASSERT_TRUE(firstReplySent());
   keyboard_->pressKey(1, 2);
   ASSERT_TRUE(waitUntil([this] { return color(1, 2) == kRed; }));
   window_->Clear->click();
@@ -144,6 +153,28 @@ TEST_F(KeyboardWindow, ClearRepaintsDuringAScanAndNoSoundSilencesTheBuzzer) {
   window_->EXIT_KB_TEST->click();
   ASSERT_TRUE(waitUntil([this] { return idle(); }));
   EXPECT_EQ(sentCount('I'), 0u);
+}
+
+TEST_F(KeyboardWindow, AStuckKeyIsPaintedApartNamedInTheLogAndSummarisedAtStop) {
+  keyboard_->holdKey(3, 7);
+  window_->START_SCAN->click();
+  ASSERT_TRUE(waitUntil([this] { return color(3, 7) == keyboard::cell_colors::kFuchsia; }));
+  keyboard_->pressKey(1, 2);
+  ASSERT_TRUE(waitUntil([this] { return color(1, 2) == kRed; }));
+  EXPECT_EQ(color(3, 7), keyboard::cell_colors::kFuchsia);
+  window_->EXIT_KB_TEST->click();
+  ASSERT_TRUE(waitUntil([this] { return idle(); }));
+  const LogMemo* memo = window_->logMemo();
+  int stuckLines = 0;
+  for (int i = 0; i < memo->lineCount(); ++i) {
+    stuckLines += memo->line(i) == "Pins 3-7 connected at start: shorted lines or a stuck key.";
+  }
+  EXPECT_EQ(stuckLines, 1);
+  EXPECT_EQ(memo->line(memo->lineCount() - 1),
+            "Scan summary: 2 distinct pin pairs seen: 1-2, 3-7 (connected at start)");
+  // Clear takes the mark off like any colour.
+  window_->Clear->click();
+  ASSERT_TRUE(waitUntil([this] { return color(3, 7) == kAqua; }));
 }
 
 TEST_F(KeyboardWindow, ExitWhileIdleLeavesAndWithoutAdapterStaysIdle) {

@@ -6,6 +6,8 @@
 #include <algorithm>
 
 #include "app/frame/image_compare.h"
+#include "app/frame/partly_changed_line.h"
+#include "tests/support/chain_on_workers.h"
 #include "tests/mec16/mec16_fixture.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/mec16_safe_ops.h"
@@ -27,14 +29,7 @@ class Mec16SafetyTest : public Mec16Test {
     return o;
   }
   // Runs a chain to its end, each work on a thread of its own as the worker would.
-  static void run(PhaseChain& chain) {
-    runChain(chain, [](const PhaseStep& step) {
-      bool result = false;
-      std::thread worker([&] { result = step.work(); });
-      worker.join();
-      return result;
-    });
-  }
+  static void run(PhaseChain& chain) { tarvex::test::runChainOnWorkers(chain); }
   bool write(const Bytes& image, const SafetyOptions& o) {
     writeFile(path("image.bin"), image);
     view_.answerNextDialog(path("image.bin"));
@@ -145,6 +140,17 @@ TEST_F(Mec16SafetyTest, TheReadBackCatchesAChipThatStoresOtherBytes) {
   padded.resize(1024, 0xFF);
   EXPECT_EQ(tool_.sentImage(), padded);
   EXPECT_TRUE(hasLine(text::kSafety.verifyOk));
+
+  // Past a short image the block must read erased too: old firmware left there, written
+  // over with the user's Yes, is no image written.
+  Bytes oldTail(kMain, 0xFF);
+  oldTail[0x10000] = 0x12;
+  chip_->setMain(oldTail);
+  view_.clearLog();
+  EXPECT_FALSE(write(shortImage, options()));
+  EXPECT_FALSE(hasLine(text::kSafety.verifyOk));
+  EXPECT_TRUE(hasLine(std::string(text::kSafety.mismatchAt) + "0x010000" +
+                      text::kSafety.mismatchCount + "1" + text::kSafety.mismatchEnd));
 }
 
 TEST_F(Mec16SafetyTest, AFailedBackupStopsBeforeAnythingIsErasedOrWritten) {
@@ -214,6 +220,31 @@ TEST_F(Mec16SafetyTest, StepsTurnedOffAddNoByteToTheDocumentedSequences) {
   EXPECT_EQ(adapter_->openCount(), before + 2);
   EXPECT_EQ(adapter_->lastOpenReceived(), documentedErase);
   EXPECT_TRUE(backups().empty());
+}
+
+TEST_F(Mec16SafetyTest, AWriteOrEraseCutShortSaysTheFlashIsPartlyChanged) {
+  // A block the adapter never acknowledges, a third of the way through the write.
+  chip_->setFaults({.badAckAtBlock = 64});
+  EXPECT_FALSE(write(pattern(kMain, 7), options()));
+  auto saved = backups();
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(view_.lines().back(), partlyChangedLine(text::kPartlyWritten, saved[0].string()));
+
+  // An erase that never reports done: the flash may be anything between old and blank.
+  chip_->setFaults({});
+  const Bytes old = pattern(kMain, 8);
+  chip_->setMain(old);
+  chip_->setEraseBusyPolls(~std::uint64_t{0});
+  EXPECT_FALSE(erase(false, options(true, false)));
+  EXPECT_EQ(view_.lines().back(), text::kPartlyErased.line);
+
+  // Refused by the write protection before the erase command: nothing changed, no line.
+  view_.clearLog();
+  chip_->setEraseBusyPolls(0);
+  chip_->setStatusBits(0x10);
+  EXPECT_FALSE(erase(false, options()));
+  EXPECT_EQ(chip_->mainFlash(), old);
+  EXPECT_FALSE(view_.hasLineStartingWith(text::kPartlyErased.line));
 }
 
 }  // namespace

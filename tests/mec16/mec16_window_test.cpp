@@ -91,9 +91,35 @@ TEST_F(Mec16Window, ReadWithInfoRunsOnTheWorkerIntoTheChosenFile) {
   EXPECT_TRUE(memoHas("Чтение INFO блока завершено успешно."));
   EXPECT_EQ(window_->gauge(0)->progress(), 192);
   EXPECT_EQ(window_->gauge(0)->maxValue(), 192);
-  EXPECT_EQ(window_->tool().fileName(), path("image.bin"));
+  // "Read twice and compare" is checked: two sessions, one dialog.
+  EXPECT_EQ(adapter_->receivedPerOpen().size(), 2u);
+  EXPECT_TRUE(memoHas(text::kDoubleRead.readsMatch));
   ASSERT_EQ(dialogs_.dialogsShown().size(), 1u);
   EXPECT_EQ(dialogs_.dialogsShown()[0].title, "Укажите имя файла для сохранения.");
+}
+
+// Unchecked, the box leaves the single documented read, which the two reads repeat.
+TEST_F(Mec16Window, ReadTwiceUncheckedReadsOnceAsEachOfTheTwoReads) {
+  chip_->setMain(pattern(192 * 1024));
+  ASSERT_TRUE(window_->Safety->readTwiceBox()->isChecked());
+  dialogs_.answerNextDialog(path("twice.bin"));
+  window_->BitBtn_RD_MEC16->click();
+  waitIdle();
+  const auto twice = adapter_->receivedPerOpen();
+  ASSERT_EQ(twice.size(), 2u);
+
+  adapter_->clearRecords();
+  window_->Safety->readTwiceBox()->click();
+  dialogs_.answerNextDialog(path("once.bin"));
+  window_->BitBtn_RD_MEC16->click();
+  waitIdle();
+  const auto once = adapter_->receivedPerOpen();
+  ASSERT_EQ(once.size(), 1u);
+  EXPECT_EQ(once[0], twice[0]);
+  EXPECT_EQ(once[0], twice[1]);
+  EXPECT_EQ(window_->tool().fileName(), path("once.bin"));
+  EXPECT_EQ(readFile(path("once.bin")), readFile(path("twice.bin")));
+  EXPECT_EQ(readFile(path("once.bin")), chip_->mainFlash());
 }
 
 TEST_F(Mec16Window, ExitDuringAReadStopsItAndOnlyLeavesOnceIdle) {
@@ -155,6 +181,24 @@ TEST_F(Mec16Window, EraseThenWriteProgramsTheFlash) {
     ++backups;
   }
   EXPECT_EQ(backups, 3u);  // before the erase and before each write
+}
+
+TEST_F(Mec16Window, WithBothSafetyBoxesUncheckedAnEraseSendsOnlyItsDocumentedBytes) {
+  chip_->setEraseBusyPolls(1);
+  ASSERT_TRUE(tool_.erase(false));  // the documented erase, as the tool's own handler runs it
+  const Bytes documented = adapter_->lastOpenReceived();
+  const std::size_t opens = adapter_->openCount();
+
+  ASSERT_TRUE(window_->Safety->verifyBox()->isChecked());
+  ASSERT_TRUE(window_->Safety->backupBox()->isChecked());
+  window_->Safety->verifyBox()->click();
+  window_->Safety->backupBox()->click();
+  window_->BitBtn_MEC16_ERASE->click();
+  waitIdle();
+  EXPECT_EQ(adapter_->openCount(), opens + 1);
+  EXPECT_EQ(adapter_->lastOpenReceived(), documented);
+  EXPECT_FALSE(memoHas(text::kSafety.blankOk));
+  EXPECT_FALSE(std::filesystem::exists(path("backups")));
 }
 
 }  // namespace

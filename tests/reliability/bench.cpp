@@ -1,3 +1,4 @@
+#include "tests/support/chain_on_workers.h"
 #include "tests/reliability/bench.h"
 
 #include <sys/stat.h>
@@ -16,6 +17,9 @@ namespace tarvex::reliability {
 namespace {
 
 std::atomic<unsigned> benchCount{0};
+
+// A tool's safety text that it has (a tool whose adapter verifies has no read-back texts).
+bool given(const char* text) { return text != nullptr && *text != '\0'; }
 
 }  // namespace
 
@@ -51,8 +55,25 @@ const char* faultName(Fault fault) {
       return "stray byte";
     case Fault::kTagLineEnd:
       return "tag CR LF";
+    case Fault::kBackupFails:
+      return "no backup";
+    case Fault::kStoredWrong:
+      return "stored wrong";
+    case Fault::kStuckBit:
+      return "stuck bit";
+    case Fault::kPartialErase:
+      return "part erase";
+    case Fault::kNotErased:
+      return "not erased";
+    case Fault::kFlakyRead:
+      return "flaky read";
   }
   return "?";
+}
+
+bool isCellFault(Fault fault) {
+  return fault == Fault::kStoredWrong || fault == Fault::kStuckBit ||
+         fault == Fault::kPartialErase || fault == Fault::kNotErased;
 }
 
 Bench::Bench(const BenchConfig& config, std::vector<std::uint8_t> tag,
@@ -74,13 +95,28 @@ Bench::~Bench() {
   std::filesystem::remove_all(dir_, ec);
 }
 
+bool Bench::guards(Fault fault) const {
+  if (fault == Fault::kFlakyRead) return readsTwice();
+  return usesSafetyNet() && isCellFault(fault);
+}
+
 bool Bench::applies(Fault fault) const {
   switch (fault) {
     case Fault::kNoFile:
     case Fault::kDiskFull:
     case Fault::kFlushFails:
     case Fault::kBadImage:
+    case Fault::kNotErased:
       return false;
+    case Fault::kStoredWrong:
+      return kind() == OpKind::kWrite;  // an erase programs nothing
+    case Fault::kStuckBit:
+    case Fault::kPartialErase:
+      return kind() == OpKind::kWrite || kind() == OpKind::kErase;
+    case Fault::kFlakyRead:
+      return kind() == OpKind::kRead;
+    case Fault::kBackupFails:
+      return usesSafetyNet();
     default:
       return true;
   }
@@ -88,7 +124,6 @@ bool Bench::applies(Fault fault) const {
 
 void Bench::arm(const InjectedFault& fault) {
   fault_ = fault;
-  chipBefore_ = chipMemory();
   switch (fault.kind) {
     case Fault::kNone:
       break;
@@ -128,10 +163,30 @@ void Bench::arm(const InjectedFault& fault) {
         std::filesystem::create_directories(image_);
       }
       break;
+    case Fault::kStoredWrong:
+    case Fault::kStuckBit:
+    case Fault::kPartialErase:
+    case Fault::kNotErased:
+      armChip(fault);
+      break;
+    case Fault::kBackupFails:
+      // A disk that fills up while the backup is saved, where the bench can mount one;
+      // otherwise a folder that cannot be made, its parent being a file.
+      if (fault.at % 2 == 1) full_ = std::make_unique<DiskFull>(diskRoom());
+      if (full_ && full_->onTmpfs()) {
+        backupsFolder_ = std::filesystem::path(full_->path()).parent_path() / "backups";
+      } else {
+        full_.reset();
+        writeScratch(scratch("not_a_folder"), Bytes{0});
+        backupsFolder_ = scratch("not_a_folder/backups");
+      }
+      break;
     default:
       armLine(fault);
       break;
   }
+  // Taken once the fault is in place: a chip left unerased holds its old firmware now.
+  chipBefore_ = chipMemory();
   // A read saves over an earlier dump where it can (not in a missing folder, nor on a disk
   // with no room for one): a failed read must leave it as it was.
   seeded_ = kind() == OpKind::kRead && fault.kind != Fault::kNoFile &&
@@ -146,6 +201,9 @@ std::optional<bool> Bench::chipUnchanged() const {
 }
 
 void Bench::disarm() {
+  // Also after a fault of the line: a write cut short left part of the image on the chip,
+  // which the technician erases before writing again.
+  clearChipFaults();
   reported_.reset();
   adapter_->plugIn();
   adapter_->setTag(tag_);
@@ -155,20 +213,18 @@ void Bench::disarm() {
   clearBadStatus();
   clearView();
   full_.reset();
+  backupsFolder_.clear();
   clearStorageFault(image_);
   seeded_ = false;
   image_ = defaultImage_;
   fault_ = {};
 }
 
-void Bench::armLine(const InjectedFault& fault) {
+namespace {
+
+// A fault of the line at byte `at` of an open (the tag counted, from 0).
+emu::FaultPlan linePlan(const InjectedFault& fault, std::uint64_t at) {
   emu::FaultPlan plan;
-  std::uint64_t at = tag_.size();
-  if (fault.inTag) {
-    at = fault.at % tag_.size();
-  } else if (fault.kind != Fault::kSilentFirst) {
-    at += fault.at;
-  }
   switch (fault.kind) {
     case Fault::kSilentFirst:
     case Fault::kSilentMid:
@@ -185,8 +241,64 @@ void Bench::armLine(const InjectedFault& fault) {
       plan.strayByteAfter = at;
       plan.strayByte = fault.mask;
       break;
+    default:
+      break;
+  }
+  return plan;
+}
+
+bool placedInReplies(const InjectedFault& fault) {
+  return !fault.inTag && (fault.kind == Fault::kSilentMid || fault.kind == Fault::kUnplugMid ||
+                          fault.kind == Fault::kCorrupt || fault.kind == Fault::kStrayByte);
+}
+
+}  // namespace
+
+void Bench::armLine(const InjectedFault& fault) {
+  // A fault placed among the replies strikes the session its reply byte falls in, counted
+  // over every session of the run (a single one for most operations): a backup read, the
+  // write or the read-back after it.
+  if (placedInReplies(fault)) {
+    const std::uint64_t tag = tag_.size();
+    std::weak_ptr<emu::EmulatedAdapter> adapter = adapter_;
+    tap_->strikeAt(
+        fault.at,
+        [adapter, fault, tag](std::uint64_t place) {
+          if (auto a = adapter.lock()) a->setFaults(linePlan(fault, tag + place));
+        },
+        [adapter] {
+          if (auto a = adapter.lock()) a->setFaults({});
+        });
+    return;
+  }
+  emu::FaultPlan plan;
+  std::uint64_t at = tag_.size();
+  if (fault.inTag) {
+    at = fault.at % tag_.size();
+  } else if (fault.kind != Fault::kSilentFirst) {
+    at += fault.at;
+  }
+  switch (fault.kind) {
+    case Fault::kSilentFirst:
+    case Fault::kSilentMid:
+    case Fault::kUnplugMid:
+    case Fault::kCorrupt:
+    case Fault::kStrayByte:
+      plan = linePlan(fault, at);
+      break;
     case Fault::kTagLineEnd:
       plan.tagLineEnd = true;
+      break;
+    case Fault::kFlakyRead:
+      // One open after arming is damaged a little past the fault's place: bits flipped, or
+      // with an even mask a block shifted by one. Of two reads compared it is the second,
+      // whose image is the one saved: only the comparison can catch it.
+      plan.flaky = emu::FlakyContact{.open = readsTwice() ? 1u : 0u,
+                                     .seed = fault.mask,
+                                     .from = at,
+                                     .span = 32,
+                                     .flips = 3,
+                                     .shiftedBlock = fault.mask % 2 == 0 ? 64u : 0u};
       break;
     default:
       break;
@@ -203,10 +315,65 @@ std::vector<std::uint8_t> Bench::wrongTag() const {
 }
 
 bool Bench::claimedSuccess() const {
+  // Through the safety net, the sessions before the last one end with 'I' on the way, and
+  // "written" is logged before the read-back: only its verdict tells success.
+  if (safety_ && given(safety_->verifyOk)) {
+    return hasLine(safety_->verifyOk) || (given(safety_->blankOk) && hasLine(safety_->blankOk));
+  }
+  // Each of two reads logs its own end; only the match tells success.
+  if (double_) return hasLine(double_->readsMatch);
   for (const auto& line : successLines()) {
     if (hasLine(line)) return true;
   }
   return outcomeBytesMeaningful() && countSent('I') > 0;
+}
+
+bool Bench::failedOnVerdict() const {
+  if (double_) return hasLineStartingWith(double_->differIn);
+  if (!safety_) return false;
+  return (given(safety_->mismatchAt) && hasLineStartingWith(safety_->mismatchAt)) ||
+         hasLine(safety_->cancelled) || hasLineStartingWith(safety_->backupNotSaved);
+}
+
+bool Bench::runSafeOps(const std::function<PhaseChain(const SafetyOptions&)>& makeChain,
+                       const std::function<bool()>& succeeded) {
+  SafetyOptions options;
+  std::error_code ec;
+  std::filesystem::remove_all(scratch("backups"), ec);
+  options.backupsFolder = backupsFolder_.empty() ? scratch("backups") : backupsFolder_;
+  if (!safety_) {
+    options.verify = false;
+    options.backup = false;
+    options.force = true;
+  }
+  PhaseChain chain = makeChain(options);
+  test::runChainOnWorkers(chain);
+  return succeeded();
+}
+
+bool Bench::runDoubleRead(DoubleRead& reads) {
+  PhaseChain chain = reads.chain();
+  test::runChainOnWorkers(chain);
+  return reads.succeeded();
+}
+
+std::optional<Bytes> Bench::keptBackup() const {
+  std::error_code ec;
+  std::filesystem::directory_iterator it(scratch("backups"), ec);
+  if (ec || it == std::filesystem::directory_iterator()) return std::nullopt;
+  return readWhole(it->path().string());
+}
+
+bool Bench::backupExact() const {
+  const auto backup = keptBackup();
+  return backup && chipBefore_ && *backup == *chipBefore_;
+}
+
+std::optional<bool> Bench::backupIntact() const {
+  if (!safety_ || !chipBefore_) return std::nullopt;
+  const auto backup = keptBackup();
+  if (!backup) return std::nullopt;
+  return matchesButCorrupted(*backup, *chipBefore_);
 }
 
 bool Bench::failureNamed() const {
@@ -219,6 +386,17 @@ bool Bench::failureNamed() const {
   }
   for (const auto& prefix : failurePrefixes()) {
     if (hasLineStartingWith(prefix)) return true;
+  }
+  if (double_ && (hasLineStartingWith(double_->differIn) ||
+                  hasLineStartingWith(double_->fileWriteFailed))) {
+    return true;
+  }
+  if (safety_) {
+    for (const char* prefix : {safety_->cancelled, safety_->backupReadFailed,
+                               safety_->backupNotSaved, safety_->verifyReadFailed,
+                               safety_->mismatchAt}) {
+      if (given(prefix) && hasLineStartingWith(prefix)) return true;
+    }
   }
   return false;
 }
@@ -263,7 +441,10 @@ std::size_t Bench::countSent(std::uint8_t byte) const {
 }
 
 bool Bench::fileMatches(const Bytes& memory) const {
-  const Bytes file = readWhole(image_);
+  return matchesButCorrupted(readWhole(image_), memory);
+}
+
+bool Bench::matchesButCorrupted(const Bytes& file, const Bytes& memory) const {
   if (file.size() != memory.size()) return false;
   int differences = 0;
   for (std::size_t i = 0; i < file.size(); ++i) {
@@ -315,6 +496,32 @@ std::size_t Bench::fileLength(std::size_t size) {
     return pick == 6 ? shorter : shorter / 256 * 256;
   }
   return size + 1 + random() % 4096;
+}
+
+emu::ChipFaults Bench::cellFault(Fault kind, const Bytes& expected) {
+  const auto size = static_cast<std::uint32_t>(expected.size());
+  const std::uint32_t seed = random();
+  switch (kind) {
+    case Fault::kStoredWrong: {
+      std::vector<std::uint32_t> programmed;
+      for (std::uint32_t a = 0; a < size; ++a) {
+        if (expected[a] != 0xFF) programmed.push_back(a);
+      }
+      auto faults = emu::ChipFaults::seededWrongStore(seed, 0, size);
+      if (!programmed.empty()) faults.wrongStores[0].address = programmed[seed % programmed.size()];
+      return faults;
+    }
+    case Fault::kStuckBit: {
+      auto faults = emu::ChipFaults::seededStuckBit(seed, 0, size);
+      emu::StuckBit& stuck = faults.stuckBits[0];
+      stuck.high = (expected[*stuck.address] & stuck.mask) == 0;
+      return faults;
+    }
+    case Fault::kPartialErase:
+      return emu::ChipFaults::seededPartialErase(seed, 0, size);
+    default:
+      return {};
+  }
 }
 
 Bytes Bench::padded(const Bytes& file, std::size_t size) {

@@ -47,6 +47,17 @@ class Mec16BenchView : public test::RecordingView, public mec16::Mec16View {
   }
   void showErrorBox(const std::string& t) override { RecordingView::showErrorBox(t); }
   void setIndicator(mec16::Indicator, Rgb) override {}
+  // Questions starting with `prefix` are answered No when `refuse`, others as told.
+  void refuseQuestionsStartingWith(std::string prefix, bool refuse) {
+    refused_ = refuse ? std::move(prefix) : std::string();
+  }
+  bool askYesNo(const std::string& question) override {
+    const bool yes = RecordingView::askYesNo(question);
+    return yes && (refused_.empty() || question.rfind(refused_, 0) != 0);
+  }
+
+ private:
+  std::string refused_;
 };
 
 class IteBenchView : public test::RecordingView, public IteControls {

@@ -6,6 +6,7 @@
 #include "tests/reliability/operations.h"
 #include "tests/support/recording_view.h"
 #include "tools/edid/edid_messages.h"
+#include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex::reliability {
@@ -70,7 +71,9 @@ class EdidReadBench final : public EdidBench {
     eeprom_->setContents(toContents(randomImage(256)));
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
+  bool applies(Fault fault) const override {
+    return fault != Fault::kBadImage && fault != Fault::kBackupFails && !isCellFault(fault);
+  }
   void run() override {
     view_.answerNextDialog(imagePath());
     reported_ = tool_.read();
@@ -91,22 +94,32 @@ class EdidReadBench final : public EdidBench {
   void armBadStatus() override { eeprom_->setPanelPresent(false); }
 };
 
+enum class Steps { kOn, kOff };
+
 class EdidWriteBench final : public EdidBench {
  public:
-  explicit EdidWriteBench(const BenchConfig& config)
+  EdidWriteBench(const BenchConfig& config, Steps steps)
       : EdidBench(config, std::make_shared<emu::PanelEeprom>()) {
+    if (steps == Steps::kOn) useSafetyNet(msg::kSafety);
+    // The random image has no EDID header or checksum, and may be short: the technician
+    // means to write it as it is.
+    view_.answerQuestionsWith(true);
+    view_.answerThreeWayWith(Answer::kYes);
     eeprom_->setContents(toContents(randomImage(256)));
     const Bytes file = randomImage(fileLength(256));
     writeScratch(imagePath(), file);
     expected_ = padded(file, 256);
   }
   OpKind kind() const override { return OpKind::kWrite; }
+  // With the steps off nothing reads the EEPROM back after the write.
   bool applies(Fault fault) const override {
+    if (isCellFault(fault) && !usesSafetyNet()) return false;
     return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    reported_ = tool_.write();
+    reported_ = runSafeOps([this](const SafetyOptions& o) { return safe_.write(o, false); },
+                           [this] { return safe_.succeeded(); });
   }
   std::optional<bool> dataIntact() const override { return eepromBytes() == expected_; }
   // A file that cannot be opened ends the write with the link closed and no signal, as a
@@ -121,8 +134,13 @@ class EdidWriteBench final : public EdidBench {
   std::vector<std::string> successLines() const override { return {msg::kWriteDone}; }
   std::optional<Bytes> chipMemory() const override { return eepromBytes(); }
   void armBadStatus() override { eeprom_->setWriteProtected(true); }
+  void armChip(const InjectedFault& fault) override {
+    eeprom_->setChipFaults(cellFault(fault.kind, expected_));
+  }
+  void clearChipFaults() override { eeprom_->setChipFaults({}); }
 
  private:
+  edid::EdidSafeOps safe_{tool_, view_};
   Bytes expected_;
 };
 
@@ -133,7 +151,11 @@ std::unique_ptr<Bench> makeEdidRead(const BenchConfig& config) {
 }
 
 std::unique_ptr<Bench> makeEdidWrite(const BenchConfig& config) {
-  return std::make_unique<EdidWriteBench>(config);
+  return std::make_unique<EdidWriteBench>(config, Steps::kOn);
+}
+
+std::unique_ptr<Bench> makeEdidWriteStepsOff(const BenchConfig& config) {
+  return std::make_unique<EdidWriteBench>(config, Steps::kOff);
 }
 
 }  // namespace tarvex::reliability

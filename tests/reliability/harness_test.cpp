@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "app/frame/image_file.h"
@@ -95,16 +96,56 @@ TEST(ReplyTapTest, CountsRepliesAndHoldsBackOnlyTheChosenOne) {
   EXPECT_EQ(tap->repliedBytes(), 12u);
 }
 
+// A fault placed in a run of several sessions (a backup read, a write, a read-back) must
+// strike the session its byte falls in, at that byte, and leave the next session whole:
+// placed per session, it would strike the first one every time, or none.
+TEST(ReplyTapTest, AFaultPlacedInTheRunStrikesOnlyTheSessionItFallsIn) {
+  emu::EmulatorBus bus;
+  auto adapter = bus.attach(emu::tags::v41());
+  auto tap = std::make_shared<ReplyTap>(std::make_shared<FourBytes>());
+  adapter->addHandler(tap);
+  // Run-wide reply byte 9: the second byte of the first reply of the second session.
+  tap->strikeAt(
+      9, [&](std::uint64_t place) {
+        adapter->setFaults({.corruptByteAt = 3 + place, .corruptMask = 0xFF});
+      },
+      [&] { adapter->setFaults({}); });
+
+  auto session = [&] {
+    LinkState link(300);
+    test::RecordingLog log;
+    std::vector<std::uint8_t> got;
+    if (OpenAdapterLink(bus, link_params::kKb90, link, log) != kLinkReady) return got;
+    for (int i = 0; i < 2; ++i) {
+      sendByte(link, 'q');
+      if (receive(link, 0, 4, 1s) != WaitResult::kReady) break;
+      got.insert(got.end(), link.buffer.begin(), link.buffer.begin() + 4);
+    }
+    CloseAdapterLink(link);
+    return got;
+  };
+  const std::vector<std::uint8_t> whole{1, 2, 3, 4, 1, 2, 3, 4};
+  EXPECT_EQ(session(), whole);
+  EXPECT_EQ(session(), (std::vector<std::uint8_t>{1, 2 ^ 0xFF, 3, 4, 1, 2, 3, 4}));
+  EXPECT_EQ(session(), whole);
+}
+
 // A bench whose run only tells what it is scripted to tell.
 class ScriptedBench final : public Bench {
  public:
-  ScriptedBench(OpKind kind, bool success, std::optional<bool> intact)
-      : Bench({}, emu::tags::v41(), nullptr), kind_(kind), success_(success), intact_(intact) {}
+  ScriptedBench(OpKind kind, bool success, std::optional<bool> intact,
+                std::optional<bool> backup = std::nullopt)
+      : Bench({}, emu::tags::v41(), nullptr),
+        kind_(kind),
+        success_(success),
+        intact_(intact),
+        backup_(backup) {}
   OpKind kind() const override { return kind_; }
   void run() override {}
   std::vector<std::string> lines() const override { return {success_ ? "done" : "failed"}; }
   void clearView() override {}
   std::optional<bool> dataIntact() const override { return intact_; }
+  std::optional<bool> backupIntact() const override { return backup_; }
 
  protected:
   std::vector<std::string> successLines() const override { return {"done"}; }
@@ -114,6 +155,7 @@ class ScriptedBench final : public Bench {
   OpKind kind_;
   bool success_;
   std::optional<bool> intact_;
+  std::optional<bool> backup_;
 };
 
 SoakVerdict judged(OpKind kind, bool success, std::optional<bool> intact, InjectedFault fault,
@@ -148,6 +190,100 @@ TEST(SoakJudge, ACorruptedReplyTakenAtItsWordIsNotAFalseSuccess) {
   const SoakVerdict v = judged(OpKind::kErase, true, false, {.kind = Fault::kCorrupt, .at = 5});
   EXPECT_TRUE(v.believedCorruption);
   EXPECT_FALSE(v.falseSuccess);
+}
+
+// The faults only a read-back or a second read catch: a success over them is false, and a
+// backup that lost the chip's old content is lost data even when the tool failed rightly.
+TEST(SoakJudge, ABelievedCellFaultIsAFalseSuccessAndABadBackupIsLostData) {
+  EXPECT_TRUE(judged(OpKind::kWrite, true, false, {.kind = Fault::kStoredWrong}).falseSuccess);
+  EXPECT_TRUE(judged(OpKind::kErase, true, false, {.kind = Fault::kPartialErase}).falseSuccess);
+  EXPECT_TRUE(judged(OpKind::kRead, true, false, {.kind = Fault::kFlakyRead}).lostData);
+  EXPECT_FALSE(judged(OpKind::kWrite, false, false, {.kind = Fault::kStuckBit}).lostData);
+
+  ScriptedBench bench(OpKind::kWrite, false, false, false);
+  bench.arm({.kind = Fault::kStoredWrong});
+  EXPECT_TRUE(judge(bench, RunResult{}, 100).lostData);
+  const auto broken =
+      judgeRun(bench, RunResult{}, expectationFor(bench, Fault::kStoredWrong), 1s).broken;
+  EXPECT_NE(std::find(broken.begin(), broken.end(), "the backup does not hold what the chip held"),
+            broken.end());
+}
+
+// A bench that runs scripted sessions, each the bytes the tool sends after the handshake, and logs
+// scripted lines, with the safety net's texts in use.
+constexpr SafetyTexts kTexts{.tool = "t",
+                             .askGoOn = "?",
+                             .cancelled = "cancelled",
+                             .backupReadFailed = "backup read failed",
+                             .backupSaved = "backup: ",
+                             .backupNotSaved = "backup not saved: ",
+                             .verifyReadFailed = "not verified",
+                             .verifyOk = "verified",
+                             .blankOk = "blank",
+                             .mismatchAt = "mismatch at ",
+                             .mismatchCount = ", ",
+                             .mismatchEnd = "."};
+
+class SessionsBench final : public Bench {
+ public:
+  SessionsBench(std::vector<std::vector<std::uint8_t>> sessions, std::vector<std::string> lines)
+      : Bench({}, emu::tags::v41(), nullptr), sessions_(std::move(sessions)),
+        lines_(std::move(lines)) {
+    useSafetyNet(kTexts);
+  }
+  OpKind kind() const override { return OpKind::kWrite; }
+  void run() override {
+    for (const auto& bytes : sessions_) {
+      LinkState link(300);
+      test::RecordingLog log;
+      ASSERT_EQ(OpenAdapterLink(bus_, link_params::kKb90, link, log), kLinkReady);
+      for (std::uint8_t b : bytes) sendByte(link, b);
+      CloseAdapterLink(link);
+    }
+  }
+  std::vector<std::string> lines() const override { return lines_; }
+  void clearView() override {}
+
+ protected:
+  std::vector<std::string> successLines() const override { return {}; }
+  std::vector<std::string> failurePrefixes() const override { return {}; }
+
+ private:
+  std::vector<std::vector<std::uint8_t>> sessions_;
+  std::vector<std::string> lines_;
+};
+
+std::vector<std::string> brokenBy(std::vector<std::vector<std::uint8_t>> sessions,
+                                  std::vector<std::string> lines, Fault fault) {
+  SessionsBench bench(std::move(sessions), std::move(lines));
+  const RunResult run = runBench(bench, {.kind = fault}, 5s);
+  return judgeRun(bench, run, expectationFor(bench, fault), 5s).broken;
+}
+
+bool has(const std::vector<std::string>& broken, const std::string& what) {
+  return std::find(broken.begin(), broken.end(), what) != broken.end();
+}
+
+// Several sessions in one run: each but the last must end with 'I' alone; the last one
+// carries the outcome, and only a verdict over a read that completed may follow its 'I'.
+TEST(RunJudge, JudgesAChainOfSessionsByEachSession) {
+  // The read-back completed ('I') and differed: a failure rightly named after it.
+  EXPECT_TRUE(brokenBy({{'I'}, {'I'}, {'I'}}, {"mismatch at 00100h, 1."},
+                       Fault::kStoredWrong)
+                  .empty());
+  EXPECT_TRUE(brokenBy({{'I'}, {'I'}}, {"verified"}, Fault::kNone).empty());
+  // A failure that is no verdict ends its session with 'O'.
+  EXPECT_TRUE(has(brokenBy({{'I'}, {'I'}}, {"backup read failed"}, Fault::kBadStatus),
+                  "'I' sent"));
+  EXPECT_TRUE(has(brokenBy({{'I'}, {}}, {"not verified"}, Fault::kBadStatus), "no 'O'"));
+  // A verdict drawn from a session that failed, and a chain that went on past one.
+  EXPECT_TRUE(has(brokenBy({{'I'}, {'O'}}, {"mismatch at 0h, 1."}, Fault::kStuckBit),
+                  "a verdict on a read whose session did not end in 'I'"));
+  EXPECT_TRUE(has(brokenBy({{'O'}, {'I'}}, {"verified"}, Fault::kNone),
+                  "session 1 of 2 went on without ending in 'I'"));
+  // The write's own "done" is no success while the read-back is still to come.
+  EXPECT_TRUE(has(brokenBy({{'I'}, {'I'}}, {"done"}, Fault::kNone),
+                  "no success reported"));
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The ITE settings exchange, connection check, read and write against an emulated IT85xx
 // board. Check, read and write find the settings already in the adapter, as after a
-// "Send settings" that went well.
+// "Send settings" that went well. The write runs as the window runs it, through its safe
+// chain (backup read, the documented erase and write, read-back); its "steps off" bench
+// runs the documented sequence alone, as --no-backup --no-verify --force does.
 
 #include <algorithm>
 #include <thread>
@@ -8,7 +10,9 @@
 #include "emulator/ite/it85_board.h"
 #include "tests/reliability/bench_views.h"
 #include "tests/reliability/operations.h"
+#include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_messages.h"
+#include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ite_tool.h"
 
 namespace tarvex::reliability {
@@ -130,14 +134,19 @@ class IteCheckBench final : public IteBench {
 
 class IteReadBench final : public IteBench {
  public:
-  explicit IteReadBench(const BenchConfig& config) : IteBench(config, true) {
+  IteReadBench(const BenchConfig& config, Reads reads) : IteBench(config, true) {
     board_->setFlash(randomImage(kFlashSize));
+    if (reads == Reads::kTwice) useDoubleRead(text::kDoubleRead);
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
+  bool applies(Fault fault) const override {
+    return fault != Fault::kBadImage && fault != Fault::kBackupFails && !isCellFault(fault);
+  }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startRead());
+    if (!readsTwice()) return stream(tool_.startRead());
+    DoubleRead reads = iteDoubleRead(tool_, view_);
+    reported_ = runDoubleRead(reads);
   }
   std::optional<bool> dataIntact() const override { return fileMatches(board_->flash()); }
 
@@ -146,9 +155,16 @@ class IteReadBench final : public IteBench {
   void armBadStatus() override { armBoard({.badPageStatusAt = 256}); }
 };
 
+// Whether the write bench runs the safety net's steps around the documented sequence.
+enum class Steps { kOn, kOff };
+
 class IteWriteBench final : public IteBench {
  public:
-  explicit IteWriteBench(const BenchConfig& config) : IteBench(config, true) {
+  IteWriteBench(const BenchConfig& config, Steps steps) : IteBench(config, true) {
+    if (steps == Steps::kOn) useSafetyNet(text::kSafety);
+    // A file shorter or longer than the flash, or all blank, is what the technician means
+    // to write.
+    view_.answerQuestionsWith(true);
     board_->setFlash(randomImage(kFlashSize));
     Bytes image(kFlashSize, 0xFF);
     if (!config.varied) {
@@ -173,12 +189,15 @@ class IteWriteBench final : public IteBench {
                                                  [](std::uint8_t b) { return b != 0xFF; }));
   }
   OpKind kind() const override { return OpKind::kWrite; }
+  // With the steps off nothing reads the flash back after the write.
   bool applies(Fault fault) const override {
+    if (isCellFault(fault) && !usesSafetyNet()) return false;
     return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startWrite());
+    reported_ = runSafeOps([this](const SafetyOptions& o) { return safe_.chain(o); },
+                           [this] { return safe_.succeeded(); });
   }
   std::optional<bool> dataIntact() const override { return board_->flash() == expected_; }
 
@@ -194,8 +213,13 @@ class IteWriteBench final : public IteBench {
       armBoard({.writeFails = std::make_pair(std::uint8_t{0x27}, std::uint8_t{0x01})});
     }
   }
+  void armChip(const InjectedFault& fault) override {
+    board_->setChipFaults(cellFault(fault.kind, expected_));
+  }
+  void clearChipFaults() override { board_->setChipFaults({}); }
 
  private:
+  SafeWrite safe_ = iteSafeWrite(tool_, view_);
   Bytes expected_;
   int programmed_ = 0;
 };
@@ -209,10 +233,16 @@ std::unique_ptr<Bench> makeIteCheck(const BenchConfig& config) {
   return std::make_unique<IteCheckBench>(config);
 }
 std::unique_ptr<Bench> makeIteRead(const BenchConfig& config) {
-  return std::make_unique<IteReadBench>(config);
+  return std::make_unique<IteReadBench>(config, Reads::kTwice);
+}
+std::unique_ptr<Bench> makeIteSingleRead(const BenchConfig& config) {
+  return std::make_unique<IteReadBench>(config, Reads::kOnce);
 }
 std::unique_ptr<Bench> makeIteWrite(const BenchConfig& config) {
-  return std::make_unique<IteWriteBench>(config);
+  return std::make_unique<IteWriteBench>(config, Steps::kOn);
+}
+std::unique_ptr<Bench> makeIteWriteStepsOff(const BenchConfig& config) {
+  return std::make_unique<IteWriteBench>(config, Steps::kOff);
 }
 
 }  // namespace tarvex::reliability

@@ -1,11 +1,17 @@
-// The KB90xx read and write (with its verification) against an emulated controller.
+// The KB90xx read and write (with its verification) against an emulated controller. The
+// write runs as the window runs it, through its safe chain (backup read, then the documented
+// write, which the adapter verifies by sum and CRC); its "steps off" bench runs the
+// documented sequence alone, as --no-backup --force does.
 
+#include <algorithm>
 #include <thread>
 
 #include "emulator/kb90/kb90_controller.h"
 #include "tests/reliability/bench_views.h"
 #include "tests/reliability/operations.h"
+#include "tools/kb90/kb90_double_read.h"
 #include "tools/kb90/kb90_messages.h"
+#include "tools/kb90/kb90_safe_write.h"
 #include "tools/kb90/kb90_tool.h"
 
 namespace tarvex::reliability {
@@ -32,10 +38,10 @@ class Kb90Bench : public Bench {
 
   // A click, then the worker on its own thread while the handler finishes, as the window
   // starts ReadThread_KB90.
-  void click(bool reading) {
+  void clickRead() {
     view_.answerNextDialog(imagePath());
     reported_ = false;
-    if (!(reading ? tool_.readClick() : tool_.writeClick())) return;
+    if (!tool_.readClick()) return;
     std::thread worker([this] { reported_ = tool_.runWorker(); });
     tool_.beginTransfer();
     worker.join();
@@ -57,6 +63,7 @@ class Kb90Bench : public Bench {
 
  protected:
   void clearBadStatus() override { chip_->setFaults({}); }
+  std::size_t diskRoom() const override { return kFlashSize / 2; }
   std::vector<std::string> failurePrefixes() const override {
     return {text::kNoController,   text::kFileWriteFailed, text::kVerifyFailed,
             text::kFileReadFailed, text::kNoAnswerAtBlock, text::kNoAnswerVerify,
@@ -70,24 +77,37 @@ class Kb90Bench : public Bench {
 
 class Kb90ReadBench final : public Kb90Bench {
  public:
-  explicit Kb90ReadBench(const BenchConfig& config)
-      : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {}
+  Kb90ReadBench(const BenchConfig& config, Reads reads)
+      : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {
+    if (reads == Reads::kTwice) useDoubleRead(text::kDoubleRead);
+  }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
-  void run() override { click(true); }
+  bool applies(Fault fault) const override {
+    return fault != Fault::kBadImage && fault != Fault::kBackupFails && !isCellFault(fault);
+  }
+  void run() override {
+    if (!readsTwice()) return clickRead();
+    view_.answerNextDialog(imagePath());
+    DoubleRead reads = kb90::kb90DoubleRead(tool_, view_);
+    reported_ = runDoubleRead(reads);
+  }
   std::optional<bool> dataIntact() const override { return fileMatches(chip_->flash()); }
 
  protected:
   std::vector<std::string> successLines() const override { return {text::kReadDone}; }
   // No controller behind the adapter: 'V' is answered FFh.
   void armBadStatus() override { chip_->setFaults({.noController = true}); }
-  std::size_t diskRoom() const override { return kFlashSize / 2; }
 };
+
+// Whether the write bench runs the safety net's steps around the documented sequence.
+enum class Steps { kOn, kOff };
 
 class Kb90WriteBench final : public Kb90Bench {
  public:
-  explicit Kb90WriteBench(const BenchConfig& config)
+  Kb90WriteBench(const BenchConfig& config, Steps steps)
       : Kb90Bench(config, std::make_shared<emu::Kb90Controller>(0x0C)) {
+    if (steps == Steps::kOn) useSafetyNet(text::kSafety);
+    view_.answerQuestionsWith(true);  // a shorter or longer file is meant
     Bytes file = randomImage(fileLength(kFlashSize));
     if (file.size() > kStuckCell) file[kStuckCell] = 0x5A;  // the stuck cell must change
     writeScratch(imagePath(), file);
@@ -99,12 +119,30 @@ class Kb90WriteBench final : public Kb90Bench {
   bool applies(Fault fault) const override {
     return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
   }
-  void run() override { click(false); }
+  // The adapter's sum and CRC guard a write of the whole flash, with the steps off too; a
+  // shorter file is written without them.
+  bool guards(Fault fault) const override { return verified_ && isCellFault(fault); }
+  void run() override {
+    view_.answerNextDialog(imagePath());
+    reported_ = runSafeOps(
+        [this](SafetyOptions o) {
+          o.verify = false;  // as the window asks: the adapter verifies
+          return safe_.chain(o);
+        },
+        [this] { return safe_.succeeded(); });
+  }
   std::optional<bool> dataIntact() const override { return chip_->flash() == expected_; }
+  // The verification's verdict; "Writing is completed successfully." before it only says
+  // the blocks went out. A shorter file is written without one: its write session's 'I'
+  // (a backup read's session before it ends with one too) is the only success signal.
+  bool claimedSuccess() const override {
+    if (hasLine(text::kVerifyOk)) return true;
+    const auto opens = sentPerOpen();
+    return hasLine(text::kShortFile) && !opens.empty() &&
+           std::count(opens.back().begin(), opens.back().end(), std::uint8_t{'I'}) > 0;
+  }
 
  protected:
-  // The verification's verdict; "Writing is completed successfully." before it only says
-  // the blocks went out.
   std::vector<std::string> successLines() const override { return {text::kVerifyOk}; }
   std::optional<Bytes> chipMemory() const override { return chip_->flash(); }
   // A flash cell that keeps its erased value: the verification must catch it. A shorter
@@ -113,20 +151,31 @@ class Kb90WriteBench final : public Kb90Bench {
     chip_->setFaults(verified_ ? emu::Kb90Faults{.stuckCell = kStuckCell}
                                : emu::Kb90Faults{.noController = true});
   }
+  void armChip(const InjectedFault& fault) override {
+    chip_->setChipFaults(cellFault(fault.kind, expected_));
+  }
+  void clearChipFaults() override { chip_->setChipFaults({}); }
 
  private:
   bool verified_ = true;
   Bytes expected_;
+  SafeWrite safe_ = kb90::kb90SafeWrite(tool_, view_);
 };
 
 }  // namespace
 
 std::unique_ptr<Bench> makeKb90Read(const BenchConfig& config) {
-  return std::make_unique<Kb90ReadBench>(config);
+  return std::make_unique<Kb90ReadBench>(config, Reads::kTwice);
+}
+std::unique_ptr<Bench> makeKb90SingleRead(const BenchConfig& config) {
+  return std::make_unique<Kb90ReadBench>(config, Reads::kOnce);
 }
 
 std::unique_ptr<Bench> makeKb90Write(const BenchConfig& config) {
-  return std::make_unique<Kb90WriteBench>(config);
+  return std::make_unique<Kb90WriteBench>(config, Steps::kOn);
+}
+std::unique_ptr<Bench> makeKb90WriteStepsOff(const BenchConfig& config) {
+  return std::make_unique<Kb90WriteBench>(config, Steps::kOff);
 }
 
 }  // namespace tarvex::reliability

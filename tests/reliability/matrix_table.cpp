@@ -3,12 +3,20 @@
 #include <algorithm>
 #include <chrono>
 #include <iomanip>
+#include <iterator>
 
 namespace tarvex::reliability {
 namespace {
 
-constexpr int kNameWidth = 16;
-constexpr int kCellWidth = 11;
+constexpr int kNameWidth = 24;
+constexpr int kCellWidth = 13;
+
+// Every fault column: the ones the matrix enforces, then the ones that need verification.
+std::vector<Fault> columns() {
+  std::vector<Fault> all(std::begin(kAllFaults), std::end(kAllFaults));
+  all.insert(all.end(), std::begin(kVerifyFaults), std::end(kVerifyFaults));
+  return all;
+}
 
 }  // namespace
 
@@ -37,14 +45,14 @@ bool MatrixTable::empty() const {
 
 void MatrixTable::printHeader(std::ostream& out) const {
   out << std::left << std::setw(kNameWidth) << "operation";
-  for (Fault fault : kAllFaults) out << std::setw(kCellWidth) << faultName(fault);
+  for (Fault fault : columns()) out << std::setw(kCellWidth) << faultName(fault);
   out << "longest\n";
 }
 
 void MatrixTable::printRowLocked(std::ostream& out, const std::string& operation) const {
   out << std::left << std::setw(kNameWidth) << operation;
   const auto row = cells_.find(operation);
-  for (Fault fault : kAllFaults) {
+  for (Fault fault : columns()) {
     std::string cell = "-";
     if (row != cells_.end()) {
       const auto found = row->second.find(fault);

@@ -1,6 +1,7 @@
 #pragma once
 // The fault matrix as a table: one row per operation, one column per fault, each cell
-// "pass", "FAIL" or "n/a"; "pass*" is a pass with a note printed under the table. Rows are
+// "pass", "FAIL" or "n/a"; "pass*" is a pass with a note printed under the table, and
+// "pending" a cell of a fault not yet enforced (kVerifyFaults) that broke. Rows are
 // kept as the runs finish and printed together.
 
 #include <map>

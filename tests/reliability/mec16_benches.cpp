@@ -1,5 +1,8 @@
 // The MEC16 connection check, read (MAIN block), erase and write against an emulated
-// MEC1609 behind the JTAG firmware.
+// MEC1609 behind the JTAG firmware. Erase and write run as the window runs them, through
+// the safe ops (backup read, the documented sequence, read-back or blank check); their
+// "steps off" benches run the documented sequence alone, as --no-backup --no-verify
+// --force does, so the adapter's faults still meet it in every place.
 
 #include <algorithm>
 #include <thread>
@@ -7,7 +10,9 @@
 #include "emulator/mec16/mec1609.h"
 #include "tests/reliability/bench_views.h"
 #include "tests/reliability/operations.h"
+#include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_messages.h"
+#include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
 
 namespace tarvex::reliability {
@@ -63,6 +68,7 @@ class Mec16Bench : public Bench {
   std::shared_ptr<emu::Mec1609> chip_;
   Mec16BenchView view_;
   mec16::Mec16Tool tool_;
+  mec16::Mec16SafeOps safe_{tool_, view_};
 
  private:
   Mec16Bench(const BenchConfig& config, std::shared_ptr<emu::Mec1609> chip)
@@ -86,15 +92,20 @@ class Mec16CheckBench final : public Mec16Bench {
 
 class Mec16ReadBench final : public Mec16Bench {
  public:
-  Mec16ReadBench(const BenchConfig& config, bool withInfo)
+  Mec16ReadBench(const BenchConfig& config, bool withInfo, Reads reads)
       : Mec16Bench(config), withInfo_(withInfo) {
     chip_->fillInfo(static_cast<std::uint8_t>(random()));
+    if (reads == Reads::kTwice) useDoubleRead(text::kDoubleRead);
   }
   OpKind kind() const override { return OpKind::kRead; }
-  bool applies(Fault fault) const override { return fault != Fault::kBadImage; }
+  bool applies(Fault fault) const override {
+    return fault != Fault::kBadImage && fault != Fault::kBackupFails && !isCellFault(fault);
+  }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startRead(withInfo_));
+    if (!readsTwice()) return stream(tool_.startRead(withInfo_));
+    DoubleRead reads = mec16::mec16DoubleRead(tool_, view_, withInfo_);
+    reported_ = runDoubleRead(reads);
   }
   std::optional<bool> dataIntact() const override {
     Bytes memory = chip_->mainFlash();
@@ -115,11 +126,23 @@ class Mec16ReadBench final : public Mec16Bench {
   bool withInfo_;
 };
 
+// Whether an erase or write bench runs the safety net's steps around the operation.
+enum class Steps { kOn, kOff };
+
 class Mec16EraseBench final : public Mec16Bench {
  public:
-  using Mec16Bench::Mec16Bench;
+  Mec16EraseBench(const BenchConfig& config, Steps steps) : Mec16Bench(config) {
+    if (steps == Steps::kOn) useSafetyNet(text::kSafety);
+  }
   OpKind kind() const override { return OpKind::kErase; }
-  void run() override { reported_ = tool_.erase(false); }
+  // With the steps off nothing reads the chip after the erase.
+  bool applies(Fault fault) const override {
+    return (usesSafetyNet() || !isCellFault(fault)) && Bench::applies(fault);
+  }
+  void run() override {
+    reported_ = runSafeOps([this](const SafetyOptions& o) { return safe_.erase(o, false); },
+                           [this] { return safe_.succeeded(); });
+  }
   std::optional<bool> dataIntact() const override {
     const Bytes flash = chip_->mainFlash();
     return std::all_of(flash.begin(), flash.end(), [](std::uint8_t b) { return b == 0xFF; });
@@ -136,12 +159,22 @@ class Mec16EraseBench final : public Mec16Bench {
   }
 
  protected:
+  std::optional<Bytes> chipMemory() const override { return chip_->mainFlash(); }
   void armBadStatus() override { chip_->setStatusBits(emu::mec1609::kStatusBootLock); }
+  void armChip(const InjectedFault& fault) override {
+    chip_->setChipFaults(cellFault(fault.kind, Bytes(kMainSize, 0xFF)));
+  }
+  void clearChipFaults() override { chip_->setChipFaults({}); }
 };
 
 class Mec16WriteBench final : public Mec16Bench {
  public:
-  explicit Mec16WriteBench(const BenchConfig& config) : Mec16Bench(config) {
+  Mec16WriteBench(const BenchConfig& config, Steps steps) : Mec16Bench(config) {
+    if (steps == Steps::kOn) useSafetyNet(text::kSafety);
+    // Odd file lengths are what the technician means to write; a chip not erased is
+    // written over on some seeds (the read-back must catch it) and refused on others.
+    view_.answerQuestionsWith(true);
+    view_.refuseQuestionsStartingWith(text::kMainNotBlank, config.seed % 2 == 1);
     chip_->fillMain(0xFF);  // writing needs an erased flash
     const Bytes file = randomImage(fileLength(kMainSize));
     writeScratch(imagePath(), file);
@@ -150,20 +183,49 @@ class Mec16WriteBench final : public Mec16Bench {
   }
   OpKind kind() const override { return OpKind::kWrite; }
   bool applies(Fault fault) const override {
-    return fault == Fault::kNoFile || fault == Fault::kBadImage || Bench::applies(fault);
+    if (isCellFault(fault) && !usesSafetyNet()) return false;
+    return fault == Fault::kNoFile || fault == Fault::kBadImage || fault == Fault::kNotErased ||
+           Bench::applies(fault);
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    stream(tool_.startWrite(false));
+    reported_ = runSafeOps([this](const SafetyOptions& o) { return safe_.write(o, false); },
+                           [this] { return safe_.succeeded(); });
   }
   std::optional<bool> dataIntact() const override { return chip_->mainFlash() == expected_; }
 
  protected:
   std::vector<std::string> successLines() const override { return {text::kWriteDone}; }
+  std::vector<std::string> failurePrefixes() const override {
+    auto prefixes = Mec16Bench::failurePrefixes();
+    prefixes.push_back(text::kMainNotBlank);
+    return prefixes;
+  }
   std::optional<Bytes> chipMemory() const override { return chip_->mainFlash(); }
   // A block in the middle of the file acknowledged with a wrong byte.
   void armBadStatus() override {
     chip_->setFaults({.badAckAtBlock = std::max(1, fileBlocks_ / 2), .ackByte = 'x'});
+  }
+  // The write does not erase: a partial erase is one that came before it, and left a
+  // stretch of the old firmware; not erased, the whole old firmware is still there.
+  void armChip(const InjectedFault& fault) override {
+    if (fault.kind == Fault::kNotErased) {
+      chip_->setMain(randomImage(kMainSize));
+    } else if (fault.kind == Fault::kPartialErase) {
+      const auto stretch = *cellFault(fault.kind, expected_).unerased;
+      Bytes main(kMainSize, 0xFF);
+      const Bytes old = randomImage(stretch.length, true);
+      std::copy(old.begin(), old.end(), main.begin() + stretch.start);
+      chip_->setMain(main);
+    } else {
+      chip_->setChipFaults(cellFault(fault.kind, expected_));
+    }
+  }
+  // The next write starts from an erased flash again, as after the erase a technician
+  // runs before it.
+  void clearChipFaults() override {
+    chip_->setChipFaults({});
+    chip_->fillMain(0xFF);
   }
 
  private:
@@ -177,16 +239,25 @@ std::unique_ptr<Bench> makeMec16Check(const BenchConfig& config) {
   return std::make_unique<Mec16CheckBench>(config);
 }
 std::unique_ptr<Bench> makeMec16Read(const BenchConfig& config) {
-  return std::make_unique<Mec16ReadBench>(config, false);
+  return std::make_unique<Mec16ReadBench>(config, false, Reads::kTwice);
 }
 std::unique_ptr<Bench> makeMec16ReadWithInfo(const BenchConfig& config) {
-  return std::make_unique<Mec16ReadBench>(config, true);
+  return std::make_unique<Mec16ReadBench>(config, true, Reads::kTwice);
+}
+std::unique_ptr<Bench> makeMec16SingleRead(const BenchConfig& config) {
+  return std::make_unique<Mec16ReadBench>(config, false, Reads::kOnce);
 }
 std::unique_ptr<Bench> makeMec16Erase(const BenchConfig& config) {
-  return std::make_unique<Mec16EraseBench>(config);
+  return std::make_unique<Mec16EraseBench>(config, Steps::kOn);
 }
 std::unique_ptr<Bench> makeMec16Write(const BenchConfig& config) {
-  return std::make_unique<Mec16WriteBench>(config);
+  return std::make_unique<Mec16WriteBench>(config, Steps::kOn);
+}
+std::unique_ptr<Bench> makeMec16EraseStepsOff(const BenchConfig& config) {
+  return std::make_unique<Mec16EraseBench>(config, Steps::kOff);
+}
+std::unique_ptr<Bench> makeMec16WriteStepsOff(const BenchConfig& config) {
+  return std::make_unique<Mec16WriteBench>(config, Steps::kOff);
 }
 
 }  // namespace tarvex::reliability

@@ -33,9 +33,24 @@ void ReplyTap::delayReplyAt(std::uint64_t byte, std::chrono::microseconds delay)
   delayUs_ = delay.count();
 }
 
+void ReplyTap::strikeAt(std::uint64_t byte, std::function<void(std::uint64_t)> strike,
+                        std::function<void()> over) {
+  std::lock_guard lock(strikeMutex_);
+  strikeAt_ = byte;
+  struck_ = false;
+  strike_ = std::move(strike);
+  over_ = std::move(over);
+}
+
 void ReplyTap::restart() {
   replied_ = 0;
   delayUs_ = 0;
+  std::lock_guard lock(strikeMutex_);
+  repliedThisOpen_ = 0;
+  strikeAt_.reset();
+  struck_ = false;
+  strike_ = nullptr;
+  over_ = nullptr;
 }
 
 bool ReplyTap::handles(std::uint8_t command) const {
@@ -48,11 +63,29 @@ void ReplyTap::handle(std::uint8_t command, emu::FirmwarePort& port) {
 }
 
 void ReplyTap::reset() {
+  // A new open: the struck session is over.
+  {
+    std::lock_guard lock(strikeMutex_);
+    repliedThisOpen_ = 0;
+    if (struck_ && over_) {
+      over_();
+      over_ = nullptr;
+    }
+  }
   if (inner_) inner_->reset();
 }
 
 void ReplyTap::beforeReply(std::size_t count, emu::FirmwarePort& port) {
   const std::uint64_t first = replied_.fetch_add(count);
+  {
+    std::lock_guard lock(strikeMutex_);
+    const std::uint64_t place = repliedThisOpen_;
+    repliedThisOpen_ += count;
+    if (strikeAt_ && !struck_ && *strikeAt_ >= first && *strikeAt_ < first + count) {
+      struck_ = true;
+      if (strike_) strike_(place + (*strikeAt_ - first));
+    }
+  }
   const std::int64_t delay = delayUs_.load();
   if (delay > 0 && delayAt_ >= first && delayAt_ < first + count) {
     delayUs_ = 0;  // one slow reply, not a slow stream

@@ -47,10 +47,17 @@ bool successImpossible(const Bench& bench, Fault fault) {
     case Fault::kDiskFull:
     case Fault::kFlushFails:
     case Fault::kBadImage:
+    case Fault::kBackupFails:
       return true;
     default:
       return false;
   }
+}
+
+// The tool stopped at a backup it could not keep: the chip must be as it was, since no
+// copy of its old content exists anywhere.
+bool changedWithoutBackup(const Bench& bench) {
+  return bench.fault().kind == Fault::kBackupFails && bench.chipUnchanged() == false;
 }
 
 }  // namespace
@@ -76,15 +83,29 @@ Expect expectationFor(const Bench& bench, Fault fault) {
       // A stream counted only by its bytes cannot place its data after a stray byte: a
       // read must fail. Elsewhere the tool may ride it out, but only with its data right.
       return bench.kind() == OpKind::kRead ? Expect::kFailure : Expect::kEither;
+    // A cell fault or a damaged read the tool cannot see means success is claimed over
+    // data that is not right: it must read back (or read twice) and fail. Where the fault
+    // happens to miss the data (a cell the write never touches, damage past the last
+    // reply), a success is right, and is then judged by its data.
+    case Fault::kStoredWrong:
+    case Fault::kStuckBit:
+    case Fault::kPartialErase:
+    case Fault::kNotErased:
+    case Fault::kFlakyRead:
+      return Expect::kEither;
     default:
       return bench.adapterSucceedsBeforeFile() ? Expect::kSaveFails : Expect::kFailure;
   }
 }
 
 InjectedFault matrixFault(Fault kind, std::uint64_t healthyReplies, Duration bound) {
-  InjectedFault fault{.kind = kind, .at = healthyReplies / 2};
+  // A flaky contact damages the first open: a quarter of the way lands inside it also where
+  // the replies of two reads are counted.
+  InjectedFault fault{.kind = kind,
+                      .at = kind == Fault::kFlakyRead ? healthyReplies / 4 : healthyReplies / 2};
   fault.delay = std::chrono::duration_cast<std::chrono::microseconds>(bound * 2 / 5);
   if (kind == Fault::kBadImage) fault.at = 1;  // the pipe, which once hung a write
+  if (kind == Fault::kBackupFails) fault.at = 1;  // the disk that fills up mid-backup
   return fault;
 }
 
@@ -112,11 +133,31 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
   }
   const Bytes sent = bench.sent();
   const bool outcomes = bench.outcomeBytesMeaningful();
-  const auto successes = std::count(sent.begin(), sent.end(), std::uint8_t{'I'});
-  const auto failures = std::count(sent.begin(), sent.end(), std::uint8_t{'O'});
+  // An operation of several sessions goes on to the next only after one succeeded: each but
+  // the last ends with 'I' and no 'O'. The outcome of the operation is the last session's.
+  const auto opens = bench.sentPerOpen();
+  for (std::size_t i = 0; outcomes && i + 1 < opens.size(); ++i) {
+    const Bytes& open = opens[i];
+    if (std::count(open.begin(), open.end(), std::uint8_t{'I'}) == 0 ||
+        std::count(open.begin(), open.end(), std::uint8_t{'O'}) > 0) {
+      fail("session " + std::to_string(i + 1) + " of " + std::to_string(opens.size()) +
+           " went on without ending in 'I'");
+    }
+  }
+  const Bytes last = opens.empty() ? Bytes{} : opens.back();
+  const auto successes = std::count(last.begin(), last.end(), std::uint8_t{'I'});
+  const auto failures = std::count(last.begin(), last.end(), std::uint8_t{'O'});
   const Fault fault = bench.fault().kind;
   const bool either = expect == Expect::kEither;
   if (either) expect = claimed ? Expect::kSuccess : Expect::kFailure;
+  // Whatever the verdict, nothing the chip held may be lost: the backup taken before an
+  // erase or a write holds it (a byte corrupted on its way in aside, which no single read
+  // can tell: that passes with a remark).
+  if (const auto backup = bench.backupIntact(); backup == false) {
+    fail("the backup does not hold what the chip held");
+  } else if (backup == true && fault == Fault::kCorrupt && !bench.backupExact()) {
+    judgement.remarks.push_back("kept a corrupted reply in the backup");
+  }
 
   switch (expect) {
     case Expect::kSuccess:
@@ -139,28 +180,43 @@ Judgement judgeRun(const Bench& bench, const RunResult& run, Expect expect, Dura
         fail("scan not ended with 'Q'");
       }
       break;
-    case Expect::kFailure:
+    case Expect::kFailure: {
       if (claimed) fail("success reported");
       // What a failed read received may be kept, but never under the name chosen for it.
       if (bench.kind() == OpKind::kRead && !bench.chosenNameUntouched()) {
         fail("a failed read changed the file at the chosen name");
       }
-      if (outcomes && successes > 0) fail("'I' sent");
+      // A verdict on a read that completed comes after that read's 'I'; any other failure
+      // ends its session with 'O' (and an image refused before the adapter was touched
+      // opens none).
+      const bool verdict = bench.failedOnVerdict();
+      const bool refusedFirst = bench.opens() == 0 &&
+                                (fault == Fault::kNoFile || fault == Fault::kBadImage);
+      if (verdict) {
+        if (outcomes && (successes == 0 || failures > 0)) {
+          fail("a verdict on a read whose session did not end in 'I'");
+        }
+      } else if (outcomes && successes > 0) {
+        fail("'I' sent");
+      }
       if (!named) fail("failure not named");
       if (fault == Fault::kBadImage && bench.chipUnchanged() == false) {
         fail("the chip changed, though the image could not be read");
       }
+      if (changedWithoutBackup(bench)) fail("the chip changed, though its backup was not kept");
+      if (fault == Fault::kBackupFails && !verdict) fail("did not stop on the backup not kept");
       if (fault == Fault::kAbsent && bench.opens() != 0) fail("opened an absent adapter");
       if ((fault == Fault::kWrongFirmware || fault == Fault::kTagLineEnd) && sent != Bytes{'B'}) {
         fail("sent more than 'B' to a wrong firmware");
       }
-      if (linkLives(fault)) {
+      if (linkLives(fault) && !verdict && !refusedFirst) {
         if (bench.failureEnd() == FailureEnd::kOutcome && failures == 0) fail("no 'O'");
         if (bench.failureEnd() == FailureEnd::kQuit && (sent.empty() || sent.back() != 'Q')) {
           fail("no 'Q' at the end");
         }
       }
       break;
+    }
     case Expect::kSaveFails:
       if (claimed) fail("success reported");
       if (successes == 0) fail("no 'I' after the adapter part");
@@ -191,13 +247,14 @@ SoakVerdict judge(const Bench& bench, const RunResult& run, std::uint64_t health
   if (verdict.hang) return verdict;
   // A success returned to the caller counts as told: a command line exits 0 on it.
   verdict.claimedSuccess = bench.claimedSuccess() || bench.reported() == true;
+  verdict.lostData = bench.backupIntact() == false || changedWithoutBackup(bench);
   if (!verdict.claimedSuccess) return verdict;
   if (bench.reported() == false) verdict.falseSuccess = true;  // told, but returned failure
 
   const InjectedFault& fault = bench.fault();
   const auto intact = bench.dataIntact();
   if (bench.kind() == OpKind::kRead) {
-    verdict.lostData = intact == false;
+    verdict.lostData = verdict.lostData || intact == false;
   } else if (intact == false) {
     // The file comparison of a read already allows the corrupted byte itself.
     const bool strayInScan = fault.kind == Fault::kStrayByte && bench.kind() == OpKind::kScan;

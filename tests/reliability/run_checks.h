@@ -53,7 +53,9 @@ struct SoakVerdict {
   // Success told on the strength of a corrupted reply that carries no check the tool could
   // use (the data then is not what success promises, but the adapter said it was).
   bool believedCorruption = false;
-  bool lostData = false;  // a read told success but its file is not what the chip holds
+  // A read told success but its file is not what the chip holds, or the backup taken before
+  // an erase or a write does not hold what the chip held.
+  bool lostData = false;
 };
 SoakVerdict judge(const Bench& bench, const RunResult& run, std::uint64_t healthyReplies);
 

@@ -72,6 +72,17 @@ class RecordingView : public ToolView {
     std::lock_guard lock(mutex_);
     return questions_;
   }
+  // Questions with a third answer are answered with `answer` (No until told otherwise) and
+  // kept with the others.
+  void answerThreeWayWith(Answer answer) {
+    std::lock_guard lock(mutex_);
+    threeWay_ = answer;
+  }
+  Answer askYesNoOr(const std::string& question, const std::string&) override {
+    std::lock_guard lock(mutex_);
+    questions_.push_back(question);
+    return threeWay_;
+  }
 
   std::vector<std::string> lines() const {
     std::lock_guard lock(mutex_);
@@ -139,6 +150,7 @@ class RecordingView : public ToolView {
   std::vector<std::string> errorBoxes_;
   std::vector<std::string> questions_;
   bool yes_ = false;
+  Answer threeWay_ = Answer::kNo;
 };
 
 }  // namespace tarvex::test

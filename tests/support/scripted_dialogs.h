@@ -50,6 +50,27 @@ class ScriptedDialogs final : public DialogProvider {
     std::lock_guard lock(mutex_);
     return questions_;
   }
+  // Questions with a third answer: answered with `answer` (No until told otherwise), kept
+  // with the others.
+  void answerThreeWayWith(Answer answer) {
+    std::lock_guard lock(mutex_);
+    threeWay_ = answer;
+  }
+  Answer askYesNoOr(const std::string& text, const std::string&, QWidget*) override {
+    std::lock_guard lock(mutex_);
+    questions_.push_back(text);
+    return threeWay_;
+  }
+  // Folders are written down, never shown.
+  bool showFolder(const std::string& path, QWidget*) override {
+    std::lock_guard lock(mutex_);
+    folders_.push_back(path);
+    return true;
+  }
+  std::vector<std::string> foldersShown() const {
+    std::lock_guard lock(mutex_);
+    return folders_;
+  }
 
   std::vector<FileDialogSpec> dialogsShown() const {
     std::lock_guard lock(mutex_);
@@ -72,6 +93,8 @@ class ScriptedDialogs final : public DialogProvider {
   std::vector<std::string> messages_;
   std::vector<std::string> questions_;
   bool yes_ = false;
+  Answer threeWay_ = Answer::kNo;
+  std::vector<std::string> folders_;
 };
 
 }  // namespace tarvex::test

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/frame/safety_texts.h"
+
 namespace tarvex::edid::msg {
 
 inline constexpr const char* kReading = "Reading EEPROM ...";
@@ -60,10 +62,39 @@ inline constexpr const char* kNoPreferredMode = "Preferred mode: not given.";
 std::string monitorName(const std::string& escapedName);
 inline constexpr const char* kNoMonitorName = "Monitor name: not given.";
 
+// The steps around a write: image checks, backup, read-back.
+inline constexpr const char* kBackupRead = "Reading EEPROM into a backup copy ...";
+inline constexpr const char* kVerifyRead = "Reading EEPROM back to verify the write ...";
+inline constexpr const char* kWriteNotVerified = "The write is not verified (verification is off).";
+inline constexpr const char* kCorrectChecksumChoice = "Correct the checksum";
+inline constexpr const char* kChecksumQuestion =
+    "Write it anyway? \"Correct the checksum\" writes it with the correct value instead; the "
+    "file itself is not changed.";
+std::string checksumCorrected(std::uint8_t stored, std::uint8_t correct);
+inline constexpr SafetyTexts kSafety{
+    .tool = "edid",
+    .askGoOn = "Write it anyway?",
+    .cancelled = "Write operation is cancelled, the EEPROM is not changed.",
+    .backupReadFailed = "The backup copy could not be read: the EEPROM is not changed.",
+    .backupSaved = "Backup copy saved: ",
+    .backupNotSaved = "Backup copy NOT saved, the EEPROM is not changed: ",
+    .verifyReadFailed =
+        "Verification failed: the EEPROM could not be read back, the write is NOT confirmed!",
+    .verifyOk = "Verification passed: the EEPROM holds the image written.",
+    .blankOk = "",  // an EEPROM is never erased on its own
+    .mismatchAt = "VERIFICATION ERROR: first difference at address ",
+    .mismatchCount = ", differing bytes: ",
+    .mismatchEnd = "; the EEPROM does NOT hold the image!",
+};
+
 // The window.
 inline constexpr const char* kCaption = "EEPROM LCD read/write VER4.1";
 inline constexpr const char* kReadButton = "EDID_READ";
 inline constexpr const char* kWriteButton = "EDID_WRITE";
 inline constexpr const char* kExitButton = "EXIT";
+inline constexpr const char* kVerifyBox = "Verify after write";
+inline constexpr const char* kBackupBox = "Backup before erase/write";
+inline constexpr const char* kBackupsButton = "Backups folder...";
+std::string backupsFolderNotOpened(const std::string& folder);
 
 }  // namespace tarvex::edid::msg

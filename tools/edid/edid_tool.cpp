@@ -36,6 +36,20 @@ void EdidTool::exit() { view_.clearLog(); }
 
 bool EdidTool::read() {
   view_.clearLog();
+  if (!readEeprom(true)) return false;
+  const bool saved = saveImage();
+  logDecode();
+  return saved;
+}
+
+bool EdidTool::readInto(MemoryImage& into, const char* purpose) {
+  into.clear();
+  view_.logLine(purpose);
+  if (!readEeprom(false)) return false;
+  return into.write(image().data(), kImageSize) && into.commit();
+}
+
+bool EdidTool::readEeprom(bool dump) {
   if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return false;
 
   view_.logLine(msg::kReading);
@@ -63,13 +77,13 @@ bool EdidTool::read() {
   }
 
   view_.logLine(msg::kReadDone);
-  for (const auto& line : hexDump(image())) view_.logLine(line);
-  view_.logLine("");
+  if (dump) {
+    for (const auto& line : hexDump(image())) view_.logLine(line);
+    view_.logLine("");
+  }
   sendOutcome(link_, true);
   CloseAdapterLink(link_);
-  const bool saved = saveImage();
-  logDecode();
-  return saved;
+  return true;
 }
 
 void EdidTool::logDecode() {
@@ -107,18 +121,24 @@ bool EdidTool::write() {
   view_.clearLog();
   if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return false;
 
-  const auto chosen = view_.chooseFile(openDialog());
-  if (!chosen) {
-    view_.logLine(msg::kWriteInterrupted);
+  const auto loaded = chooseImageFile();
+  if (!loaded) {
     CloseAdapterLink(link_);
     return false;
   }
-  fileName_ = *chosen;
-  if (!loadImage()) {
-    CloseAdapterLink(link_);
-    return false;
-  }
+  view_.logLine(msg::kWriting);
+  placeImage(loaded->bytes);
+  return sendImage();
+}
 
+bool EdidTool::writeImage(std::span<const std::uint8_t> bytes) {
+  if (OpenAdapterLink(bus_, link_params::kEdid, link_, view_) != kLinkReady) return false;
+  view_.logLine(msg::kWriting);
+  placeImage(bytes);
+  return sendImage();
+}
+
+bool EdidTool::sendImage() {
   if (!sendBytes(link_, {cmd::kEeprom, cmd::kWrite})) return failAndClose(msg::kLinkLost);
   // The firmware's one-byte answer only says it is ready for the data; its value is not
   // examined.
@@ -128,6 +148,7 @@ bool EdidTool::write() {
   for (const auto& line : hexDump(image())) view_.logLine(line);
   view_.logLine("");
 
+  std::copy(image().begin(), image().end(), sent_.begin());
   if (!sendFromBuffer(link_, kImageOffset, kImageSize)) return failAndClose(msg::kLinkLost);
   const WaitResult done =
       receive(link_, kReplyOffset, kWriteStatusSize, bounds_.writeStatus);
@@ -144,26 +165,34 @@ bool EdidTool::write() {
                                              : msg::unexpectedStatus(status[0], status[1]));
 }
 
-bool EdidTool::loadImage() {
-  const LoadedFile loaded = loadFile(fileName_, kImageSize);
+std::optional<LoadedFile> EdidTool::chooseImageFile() {
+  const auto chosen = view_.chooseFile(openDialog());
+  if (!chosen) {
+    view_.logLine(msg::kWriteInterrupted);
+    return std::nullopt;
+  }
+  fileName_ = *chosen;
+  LoadedFile loaded = loadFile(fileName_, kImageSize);
   if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
   if (loaded.status == LoadStatus::kReadFailed || loaded.status == LoadStatus::kNotRegularFile) {
     view_.logLine(msg::kFileNotRead);
     view_.showErrorBox(msg::kFileReadBox);
-    return false;
+    return std::nullopt;
   }
   if (!loaded.loaded()) {
     view_.showErrorBox(dialog_text::kOpenFailed);
     view_.logLine("");
-    return false;
+    return std::nullopt;
   }
-  view_.logLine(msg::kWriting);
+  return loaded;
+}
+
+void EdidTool::placeImage(std::span<const std::uint8_t> bytes) {
   // A shorter file leaves the rest of the image erased (FFh); a longer one gives only its
   // first 256 bytes.
   std::uint8_t* image = link_.buffer.data() + kImageOffset;
   std::fill_n(image, kImageSize, 0xFF);
-  std::copy(loaded.bytes.begin(), loaded.bytes.end(), image);
-  return true;
+  std::copy_n(bytes.begin(), std::min(bytes.size(), kImageSize), image);
 }
 
 WaitResult EdidTool::gatherReply(std::size_t offset, std::uint32_t count,

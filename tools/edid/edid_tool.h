@@ -1,14 +1,18 @@
 #pragma once
 // The EDID EEPROM tool's operations: read the panel EEPROM into a file with a hex dump of
-// it in the log, and write a file into it. Each runs start to end in one call on the
-// user-interface thread (the EEPROM is small enough that there is no worker), opening a
-// fresh adapter link and closing it on every way out.
+// it in the log, and write a file into it. Each link session runs start to end in one call
+// (the window makes it on its worker), opening a fresh adapter link and closing it on every
+// way out. The reads and the write that the safety steps around a write use run without a
+// dialog (edid_safe_ops).
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 
+#include "app/frame/file_load.h"
+#include "app/frame/image_sink.h"
 #include "app/frame/tool_view.h"
 #include "link/ft_device.h"
 #include "link/link_io.h"
@@ -38,6 +42,18 @@ class EdidTool {
   // EXIT: the log is cleared before the window is left.
   void exit();
 
+  // The open dialog, then the chosen file, at most 256 bytes of it (and whether it is
+  // longer). Nothing once a cancel or a failure to read it is logged (and boxed).
+  std::optional<LoadedFile> chooseImageFile();
+  // A read for the safety steps: the purpose line, then the read without its dump, dialog
+  // or file. The image is whole in `into` only when the read succeeded.
+  bool readInto(MemoryImage& into, const char* purpose);
+  // The write of an image already chosen and checked, from the link's opening on. A shorter
+  // image is padded with FFh, a longer one cut to 256 bytes.
+  bool writeImage(std::span<const std::uint8_t> bytes);
+  // The 256 bytes the last write sent to the EEPROM, padding included.
+  std::span<const std::uint8_t, kImageSize> sentImage() const { return sent_; }
+
   // The last file chosen in either dialog, kept between operations.
   const std::string& fileName() const { return fileName_; }
   // The image of the last operation (read from the EEPROM or taken from a file).
@@ -51,16 +67,22 @@ class EdidTool {
   bool failAndClose(const std::string& line);
   bool failWaitAndClose(WaitResult result, const std::string& timedOutLine);
   StatusLetters statusAt(std::size_t offset) const;
+  // The read from the link's opening to its closing; the dump when asked for.
+  bool readEeprom(bool dump);
   bool saveImage();
   // The short decode of the image read, for the log.
   void logDecode();
-  bool loadImage();
+  // The image into the transfer buffer: erased (FFh) where the bytes do not reach.
+  void placeImage(std::span<const std::uint8_t> bytes);
+  // The write from 'E','w' on, of the image in the transfer buffer.
+  bool sendImage();
 
   FtBus& bus_;
   ToolView& view_;
   EdidBounds bounds_;
   LinkState link_{buffer_size::kEdid};
   std::string fileName_;
+  std::array<std::uint8_t, kImageSize> sent_{};
 };
 
 }  // namespace tarvex::edid

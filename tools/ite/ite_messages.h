@@ -3,6 +3,9 @@
 
 #include <array>
 
+#include "app/frame/double_read_texts.h"
+#include "app/frame/partly_changed_line.h"
+#include "app/frame/safety_texts.h"
 #include "app/frame/tool_view.h"
 
 namespace tarvex::ite_text {
@@ -119,6 +122,45 @@ inline constexpr const char* kBeginWrite = "Begin write ...";
 inline constexpr const char* kAddressRefused = "Ошибка протокола при отправке адреса во флеш.";
 inline constexpr const char* kByteRefused = "Ошибка записи во флеш или потеряна связь с ITE";
 inline constexpr const char* kWriteDone = "We are all write ... ";
+
+// Every read is taken twice and the two compared: a poor contact gives reads that differ.
+inline constexpr DoubleReadTexts kDoubleRead{
+    .firstRead = "Read 1 of 2 ...",
+    .secondRead = "Read 2 of 2, to compare with the first ...",
+    .readsMatch = "The two reads match, the image is saved.",
+    .differIn = "ERROR: the two reads differ in ",
+    .firstAt = " bytes, first at address ",
+    .checkContacts = ": check the cable and the contacts, then read again.",
+    .readKept = "A read kept for comparison in: ",
+    .unconfirmedKept = "The first read (not compared) is kept in: ",
+    .fileWriteFailed = kReadFileWriteFailed,
+    .partial = {kPartialKept, " (", kPartialBytes},
+};
+
+// The steps around the write: backup, read-back.
+inline constexpr const char* kBackupRead = "Reading the flash into a backup ...";
+inline constexpr const char* kVerifyRead = "Reading the flash back to verify the write ...";
+inline constexpr const char* kWriteNotVerified = "Written without verification (it is turned off).";
+inline constexpr SafetyTexts kSafety{
+    .tool = "ite",
+    .askGoOn = "Go on?",
+    .cancelled = "Operation cancelled, the chip is not changed.",
+    .backupReadFailed = "The backup read failed: nothing was erased or written.",
+    .backupSaved = "Backup saved: ",
+    .backupNotSaved = "The backup could not be saved, nothing was erased or written: ",
+    .verifyReadFailed = "Not verified: the flash could not be read back, the write is not confirmed.",
+    .verifyOk = "Verify OK: the flash holds the written image.",
+    .blankOk = "Verify OK: the flash is blank (every byte FFh).",
+    .mismatchAt = "VERIFY FAILED: the first difference is at address ",
+    .mismatchCount = ", differing bytes: ",
+    .mismatchEnd = ".",
+};
+inline constexpr PartlyChangedTexts kPartlyWritten{
+    .line = "The flash is now partly erased or written: do not power off or disconnect the MB, "
+            "write the image again.",
+    .backupLead = " The old firmware is in the backup: ",
+    .backupEnd = "",
+};
 
 // File dialogs.
 inline constexpr const char* kSaveFilter = "BIN файл (*.bin)|*.bin";

@@ -11,11 +11,23 @@
 
 namespace tarvex {
 
-bool IteTool::startRead() {
+bool IteTool::startRead() { return beginRead(nullptr, nullptr, IteButton::kRead); }
+
+bool IteTool::startReadInto(MemoryImage& memory, const char* purpose, IteButton keepEnabled) {
+  return beginRead(&memory, purpose, keepEnabled);
+}
+
+FileDialogSpec IteTool::readDialog() {
+  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, ite_text::kSaveFilter,
+          ite_text::kSaveDefaultName, ite_text::kDefaultExtension};
+}
+
+bool IteTool::beginRead(MemoryImage* memory, const char* purpose, IteButton keepEnabled) {
   if (!mode_.idle()) return false;
   mode_.set(kModeReadIte);
-  // "R E A D" stays enabled; a second press finds the mode word busy.
-  setButtons(false, IteButton::kRead);
+  // The button of the operation under way stays enabled; a second press finds the mode word
+  // busy: "R E A D" for a read, "W R I T E" when the read is a step of a write.
+  setButtons(false, keepEnabled);
   view_.logLine("");
   view_.setGaugeColor(kIteGauge, colors::kLime);
   view_.setGaugeProgress(kIteGauge, 0);
@@ -25,22 +37,28 @@ bool IteTool::startRead() {
     setAllButtons(true);
     return false;
   }
-  const auto chosen = view_.chooseFile({FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
-                                        ite_text::kSaveFilter, ite_text::kSaveDefaultName,
-                                        ite_text::kDefaultExtension});
-  if (!chosen) {
-    view_.logLine(ite_text::kReadCancelled);
-    failStart();
-    return false;
+  if (memory) {
+    memory->clear();
+    sink_ = memory;
+    view_.logLine(timeStampLine(kStampCurrentTime));
+    view_.logLine(purpose);
+  } else {
+    const auto chosen = view_.chooseFile(readDialog());
+    if (!chosen) {
+      view_.logLine(ite_text::kReadCancelled);
+      failStart();
+      return false;
+    }
+    fileName_ = *chosen;
+    if (!saved_.begin(fileName_)) {
+      view_.logLine(ite_text::kReadCreateFailed);
+      view_.showErrorBox(dialog_text::kCreateFailed);
+      failStart();
+      return false;
+    }
+    sink_ = &saved_;
+    view_.logLine(timeStampLine(kStampCurrentTime));
   }
-  fileName_ = *chosen;
-  if (!saved_.begin(fileName_)) {
-    view_.logLine(ite_text::kReadCreateFailed);
-    view_.showErrorBox(dialog_text::kCreateFailed);
-    failStart();
-    return false;
-  }
-  view_.logLine(timeStampLine(kStampCurrentTime));
   view_.logLine(ite_text::kStartReading);
   if (!attach()) {
     logChipFailure(ite_text::kNoChipEnglish, "2F");
@@ -75,7 +93,7 @@ void IteTool::readStream() {
       success = false;
       break;
     }
-    if (!saved_.write(link_.buffer.data(), ite_cmd::kPageBytes)) {
+    if (!sink_->write(link_.buffer.data(), ite_cmd::kPageBytes)) {
       view_.logLine(ite_text::kReadFileWriteFailed);
       success = false;
       break;
@@ -83,7 +101,7 @@ void IteTool::readStream() {
     view_.setGaugeProgress(kIteGauge, page + 1);
   }
   // The image is only good once it is safely on the disk and under its name.
-  if (success && !saved_.commit()) {
+  if (success && !sink_->commit()) {
     view_.logLine(ite_text::kReadFileWriteFailed);
     success = false;
   }

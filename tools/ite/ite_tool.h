@@ -4,11 +4,14 @@
 // user-interface thread; runWorker() is the worker's part, which the read and the write
 // hand their open link and image file to.
 
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "app/frame/file_load.h"
+#include "app/frame/image_sink.h"
+#include "app/frame/safe_write.h"
 #include "app/frame/staged_image.h"
 #include "app/frame/mode_word.h"
 #include "app/frame/tool_view.h"
@@ -52,6 +55,18 @@ class IteTool {
   // "R E A D" and "W R I T E": true when the worker must be started.
   bool startRead();
   bool startWrite();
+  // The same read into memory, without a file dialog (a backup or a read-back check);
+  // `purpose` is logged where a read names its file.
+  // `keepEnabled` is the button of the operation the read is a step of.
+  bool startReadInto(MemoryImage& memory, const char* purpose,
+                     IteButton keepEnabled = IteButton::kWrite);
+  // The read's file dialog, for a caller that chooses the file before the read starts.
+  static FileDialogSpec readDialog();
+  // The write's file dialog and load, for a caller that checks the image before the write
+  // starts; nothing (with the reason logged) when there is no image.
+  std::optional<ChosenImage> chooseWriteImage();
+  // The same write of an image already loaded from `fileName`, without the dialog.
+  bool startWriteImage(const std::string& fileName, std::vector<std::uint8_t> image);
   // The worker: runs the operation the mode word names, once. True when it succeeded.
   bool runWorker();
 
@@ -60,6 +75,12 @@ class IteTool {
 
   const ModeWord& mode() const { return mode_; }
   const std::string& fileName() const { return fileName_; }
+  // What the last write programmed: the whole flash, blank bytes included. Read once its
+  // worker has ended.
+  const std::vector<std::uint8_t>& sentImage() const { return sent_; }
+  // Whether the last write got as far as its erase: a failure from then on leaves the
+  // flash partly erased or written.
+  bool flashTouched() const { return touched_; }
   const std::vector<std::string>& presetItems() const { return presetItems_; }
 
  private:
@@ -74,6 +95,10 @@ class IteTool {
   bool attach();
 
   // The read and the write (ite_read.cpp, ite_write.cpp).
+  bool beginRead(MemoryImage* memory, const char* purpose, IteButton keepEnabled);
+  bool beginWrite(std::optional<std::vector<std::uint8_t>> image);
+  // Opens the link as a write starts; false (the tool idle again) when it cannot.
+  bool openForWrite();
   void failStart();
   void readStream();
   void writeStream();
@@ -91,6 +116,9 @@ class IteTool {
   ModeWord mode_;
   std::string fileName_;
   StagedImage saved_;  // the image a read saves
+  ImageSink* sink_ = &saved_;  // where the read in progress puts its pages
+  std::vector<std::uint8_t> sent_;  // what the write in progress programs
+  bool touched_ = false;  // the write in progress has begun its erase
   ImageSource source_;  // the image a write programs, read whole by its start
   std::vector<std::string> presetItems_;
   int selectedPreset_ = 0;

@@ -19,9 +19,11 @@ constexpr std::uint8_t kBlank = 0xFF;  // erased flash: never sent
 
 }  // namespace
 
-bool IteTool::startWrite() {
+bool IteTool::openForWrite() {
   if (!mode_.idle()) return false;
   mode_.set(kModeWriteIte);
+  touched_ = false;
+  sent_.clear();
   // "W R I T E" stays enabled; a second press finds the mode word busy.
   setButtons(false, IteButton::kWrite);
   view_.setGaugeColor(kIteGauge, colors::kRed);
@@ -33,30 +35,52 @@ bool IteTool::startWrite() {
     setAllButtons(true);
     return false;
   }
+  return true;
+}
+
+bool IteTool::startWrite() { return beginWrite(std::nullopt); }
+
+bool IteTool::startWriteImage(const std::string& fileName, std::vector<std::uint8_t> image) {
+  if (!mode_.idle()) return false;
+  fileName_ = fileName;
+  return beginWrite(std::move(image));
+}
+
+std::optional<ChosenImage> IteTool::chooseWriteImage() {
   const auto chosen = view_.chooseFile({FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle,
                                         ite_text::kOpenFilter, "", ""});
   if (!chosen) {
     view_.logLine(ite_text::kWriteCancelled);
-    failStart();
-    return false;
+    return std::nullopt;
   }
-  fileName_ = *chosen;
   // The whole image is read now, before the worker erases the chip: a file that cannot be
   // read must leave the firmware in place.
-  LoadedFile loaded = loadFile(fileName_, kFlashSize);
+  LoadedFile loaded = loadFile(*chosen, kFlashSize);
   if (loaded.status == LoadStatus::kReadFailed) {
     view_.logLine(ite_text::kWriteFileReadFailed);
-    failStart();
-    return false;
+    return std::nullopt;
   }
   if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
   if (!loaded.loaded()) {
     view_.logLine(ite_text::kWriteOpenFailed);
     view_.showErrorBox(dialog_text::kOpenFailed);
-    failStart();
-    return false;
+    return std::nullopt;
   }
-  source_ = ImageSource(std::move(loaded.bytes));
+  return chosenImage(*chosen, std::move(loaded));
+}
+
+bool IteTool::beginWrite(std::optional<std::vector<std::uint8_t>> image) {
+  if (!openForWrite()) return false;
+  if (!image) {
+    std::optional<ChosenImage> chosen = chooseWriteImage();
+    if (!chosen) {
+      failStart();
+      return false;
+    }
+    fileName_ = chosen->fileName;
+    image = std::move(chosen->bytes);
+  }
+  source_ = ImageSource(std::move(*image));
   view_.logLine(timeStampLine(kStampCurrentTime));
   view_.logLine(ite_text::kWritingFile + printable(fileName_));
   view_.logLine(ite_text::kWriteStart);
@@ -76,6 +100,7 @@ void IteTool::writeStream() {
     return finishStream(false);
   }
   view_.logLine(ite_text::kSendErase);
+  touched_ = true;  // from the first erase cycle on, the old firmware is going
   if (!runCycles(ite_reg::kEraseSteps, ite_text::kNoChipRussian)) return finishStream(false);
   // The adapter takes the first flash address once the erase has finished; nothing here
   // polls the flash for it.
@@ -93,6 +118,7 @@ void IteTool::loadImage() {
   std::fill_n(image, kFlashSize, kBlank);
   source_.take(image, kFlashSize);
   source_ = {};
+  sent_.assign(image, image + kFlashSize);
   view_.logLine(ite_text::kLoaded);
   const auto blanks = std::count(image, image + kFlashSize, kBlank);
   view_.logLine(ite_text::kBlankCount + std::to_string(blanks));

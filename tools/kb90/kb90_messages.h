@@ -1,6 +1,10 @@
 #pragma once
 // Every text the KB90xx tool shows: window captions, log lines, labels, dialogs.
 
+#include "app/frame/double_read_texts.h"
+#include "app/frame/partly_changed_line.h"
+#include "app/frame/safety_texts.h"
+
 namespace tarvex::kb90::text {
 
 // Window and controls.
@@ -75,6 +79,44 @@ inline constexpr const char* kNoAnswerVerify =
     "No answer from the programmer during verification, the operation is interrupted!";
 inline constexpr const char* kLinkLost =
     "Connection with the programmer is lost, the operation is interrupted!";
+
+// Every read is taken twice and the two compared: a poor contact gives reads that differ.
+inline constexpr DoubleReadTexts kDoubleRead{
+    .firstRead = "Read 1 of 2 ...",
+    .secondRead = "Read 2 of 2, to compare with the first ...",
+    .readsMatch = "The two reads match, the image is saved.",
+    .differIn = "ERROR: the two reads differ in ",
+    .firstAt = " bytes, first at address ",
+    .checkContacts = ": check the cable and the contacts, then read again.",
+    .readKept = "A read kept for comparison in: ",
+    .unconfirmedKept = "The first read (not compared) is kept in: ",
+    .fileWriteFailed = kFileWriteFailed,
+    .partial = {kPartialKept, " (", kPartialBytes},
+};
+
+// The steps around the write: the backup, and what is left after a failed write.
+inline constexpr const char* kBackupRead = "Reading the flash into a backup ...";
+inline constexpr SafetyTexts kSafety{
+    .tool = "kb90",
+    .askGoOn = "Go on?",
+    .cancelled = "Operation cancelled, the chip is not changed.",
+    .backupReadFailed = "The backup read failed: nothing was erased or written.",
+    .backupSaved = "Backup saved: ",
+    .backupNotSaved = "The backup could not be saved, nothing was erased or written: ",
+    // The adapter verifies a KB90xx write itself (sum and CRC): no read-back texts.
+    .verifyReadFailed = "",
+    .verifyOk = "",
+    .blankOk = "",
+    .mismatchAt = "",
+    .mismatchCount = "",
+    .mismatchEnd = "",
+};
+inline constexpr PartlyChangedTexts kPartlyWritten{
+    .line = "The flash is now partly erased or written: do not power off or disconnect the MB, "
+            "write the image again.",
+    .backupLead = " The old firmware is in the backup: ",
+    .backupEnd = "",
+};
 
 // File dialogs.
 inline constexpr const char* kSaveFilter = "BIN файл KB901X (*.bin)|*.bin";

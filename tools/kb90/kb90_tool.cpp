@@ -34,8 +34,8 @@ bool Kb90Tool::connectStep() {
   return false;
 }
 
-bool Kb90Tool::openAndConnect() {
-  view_.clearLog();
+bool Kb90Tool::openAndConnect(bool clearLog) {
+  if (clearLog) view_.clearLog();
   if (OpenAdapterLink(bus_, link_params::kKb90, link_, view_) != kLinkReady) return false;
   if (connectStep()) return true;
   CloseAdapterLink(link_);
@@ -45,30 +45,52 @@ bool Kb90Tool::openAndConnect() {
 bool Kb90Tool::readClick() {
   if (!mode_.idle()) return false;
   if (!openAndConnect()) return false;
+  return prepareRead(nullptr, nullptr, Kb90Button::kRead);
+}
 
-  const FileDialogSpec request{FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle,
-                            text::kSaveFilter, text::kDefaultName, text::kDefaultExtension};
-  const auto chosen = view_.chooseFile(request);
-  if (!chosen) {
-    view_.logLine(text::kReadCancelled);
-    CloseAdapterLink(link_);
-    return false;
+bool Kb90Tool::readInto(MemoryImage& memory, const char* purpose, Kb90Button keepEnabled) {
+  if (!mode_.idle()) return false;
+  if (!openAndConnect(false)) return false;
+  return prepareRead(&memory, purpose, keepEnabled);
+}
+
+FileDialogSpec Kb90Tool::readDialog() {
+  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, text::kSaveFilter,
+          text::kDefaultName, text::kDefaultExtension};
+}
+
+bool Kb90Tool::prepareRead(MemoryImage* memory, const char* purpose, Kb90Button keepEnabled) {
+  if (memory) {
+    memory->clear();
+    sink_ = memory;
+    view_.logLine(purpose);
+  } else {
+    const auto chosen = view_.chooseFile(readDialog());
+    if (!chosen) {
+      view_.logLine(text::kReadCancelled);
+      CloseAdapterLink(link_);
+      return false;
+    }
+    {
+      std::lock_guard lock(fileNameMutex_);
+      fileName_ = *chosen;
+    }
+    if (!saved_.begin(*chosen)) {
+      view_.showErrorBox(dialog_text::kCreateFailed);
+      CloseAdapterLink(link_);
+      return false;
+    }
+    sink_ = &saved_;
+    view_.logLine(text::kSaveFile);
+    view_.logLine(printable(*chosen));
   }
-  {
-    std::lock_guard lock(fileNameMutex_);
-    fileName_ = *chosen;
-  }
-  if (!saved_.begin(*chosen)) {
-    view_.showErrorBox(dialog_text::kCreateFailed);
-    CloseAdapterLink(link_);
-    return false;
-  }
-  view_.logLine(text::kSaveFile);
-  view_.logLine(printable(*chosen));
   view_.setGaugeColor(0, colors::kLime);
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kReading);
-  buttons_.setButtonEnabled(Kb90Button::kWrite, false);
+  // The button of the operation under way stays enabled (a second press finds the tool
+  // busy): KB90XX_READ for a read, KB90XX_WRITE when the read is a step of a write.
+  disabled_ = keepEnabled == Kb90Button::kRead ? Kb90Button::kWrite : Kb90Button::kRead;
+  buttons_.setButtonEnabled(disabled_, false);
   buttons_.setButtonEnabled(Kb90Button::kExit, false);
   pending_ = Pending::kRead;
   return true;
@@ -86,36 +108,67 @@ bool Kb90Tool::writeClick() {
     CloseAdapterLink(link_);
     return false;
   }
-  {
-    std::lock_guard lock(fileNameMutex_);
-    fileName_ = *chosen;
-  }
   // The whole image is read before 'W', which erases the flash: a file that cannot be
   // read must leave the chip as it is.
-  if (!loadSource(*chosen)) {
+  std::optional<LoadedFile> loaded = loadSource(*chosen);
+  if (!loaded) {
     view_.showErrorBox(dialog_text::kOpenFailed);
     CloseAdapterLink(link_);
     return false;
   }
+  source_ = ImageSource(std::move(loaded->bytes));
+  return prepareWrite(*chosen);
+}
+
+std::optional<ChosenImage> Kb90Tool::chooseWriteImage() {
+  view_.clearLog();
+  const FileDialogSpec request{FileDialogSpec::Kind::kOpen, dialog_text::kOpenTitle,
+                               text::kOpenFilter, "", ""};
+  const auto chosen = view_.chooseFile(request);
+  if (!chosen) {
+    view_.logLine(text::kWriteCancelled);
+    return std::nullopt;
+  }
+  std::optional<LoadedFile> loaded = loadSource(*chosen);
+  if (!loaded) {
+    view_.showErrorBox(dialog_text::kOpenFailed);
+    return std::nullopt;
+  }
+  return chosenImage(*chosen, std::move(*loaded));
+}
+
+bool Kb90Tool::writeImage(const std::string& fileName, std::vector<std::uint8_t> image) {
+  if (!mode_.idle()) return false;
+  if (!openAndConnect(false)) return false;
+  source_ = ImageSource(std::move(image));
+  return prepareWrite(fileName);
+}
+
+bool Kb90Tool::prepareWrite(const std::string& fileName) {
+  {
+    std::lock_guard lock(fileNameMutex_);
+    fileName_ = fileName;
+  }
+  touched_ = false;
   view_.logLine(text::kWriteFile);
-  view_.logLine(printable(*chosen));
+  view_.logLine(printable(fileName));
   view_.setGaugeColor(0, colors::kRed);
   view_.setGaugeProgress(0, 0);
   view_.logLine(text::kWriting);
-  buttons_.setButtonEnabled(Kb90Button::kRead, false);
+  disabled_ = Kb90Button::kRead;
+  buttons_.setButtonEnabled(disabled_, false);
   buttons_.setButtonEnabled(Kb90Button::kExit, false);
   pending_ = Pending::kWrite;
   return true;
 }
 
-bool Kb90Tool::loadSource(const std::string& path) {
+std::optional<LoadedFile> Kb90Tool::loadSource(const std::string& path) {
   // Bytes past the flash's size are never sent, so they are not read either.
   LoadedFile loaded = loadFile(path, kImageSize);
   if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
   if (loaded.status == LoadStatus::kReadFailed) view_.logLine(text::kFileReadFailed);
-  if (!loaded.loaded()) return false;
-  source_ = ImageSource(std::move(loaded.bytes));
-  return true;
+  if (!loaded.loaded()) return std::nullopt;
+  return loaded;
 }
 
 void Kb90Tool::beginTransfer() {
@@ -127,6 +180,7 @@ void Kb90Tool::beginTransfer() {
   // The first command goes out before the mode word is set: from the moment the worker
   // sees the word, it alone touches the link.
   sendByte(link_, reading ? kReadStream : kWriteStream);
+  if (!reading) touched_ = true;  // 'W' erases the flash
   setMode(reading ? kModeReading : kModeWriting);
 }
 
@@ -181,12 +235,11 @@ void Kb90Tool::keepPartial() {
 
 void Kb90Tool::endTransfer(bool succeeded) {
   succeeded_ = succeeded;
-  const bool reading = pending_ == Pending::kRead;
   CloseAdapterLink(link_);
   source_ = {};
   pending_ = Pending::kNone;
   setMode(kModeNone);
-  buttons_.setButtonEnabled(reading ? Kb90Button::kWrite : Kb90Button::kRead, true);
+  buttons_.setButtonEnabled(disabled_, true);
   buttons_.setButtonEnabled(Kb90Button::kExit, true);
 }
 

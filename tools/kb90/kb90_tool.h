@@ -13,9 +13,12 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "app/frame/file_load.h"
+#include "app/frame/image_sink.h"
+#include "app/frame/safe_write.h"
 #include "app/frame/mode_word.h"
 #include "app/frame/staged_image.h"
 #include "app/frame/tool_view.h"
@@ -36,6 +39,20 @@ class Kb90Tool {
   // worker must be started, then beginTransfer() called.
   bool readClick();
   bool writeClick();
+  // The same read into memory, without a file dialog (a backup, or one of two reads
+  // compared); `purpose` is logged where a read names its file. The log is not cleared.
+  // `keepEnabled` is the button of the operation the read is a step of.
+  bool readInto(MemoryImage& memory, const char* purpose,
+                Kb90Button keepEnabled = Kb90Button::kWrite);
+  // The read's file dialog, for a caller that chooses the file before the read starts.
+  static FileDialogSpec readDialog();
+  // The write's file dialog and load, for a caller that checks the image before the write
+  // starts: the log is cleared first, as a click clears it. Nothing (with the reason
+  // shown) when there is no image.
+  std::optional<ChosenImage> chooseWriteImage();
+  // The same write of an image already loaded from `fileName`, without the dialog; the log
+  // is not cleared.
+  bool writeImage(const std::string& fileName, std::vector<std::uint8_t> image);
   // The rest of the click handler, after the worker is started: opening time stamp,
   // first command, mode word.
   void beginTransfer();
@@ -55,13 +72,18 @@ class Kb90Tool {
 
   const ModeWord& mode() const { return mode_; }
   std::string fileName() const;
+  // Whether the last write sent its write command, which erases the flash: a failure from
+  // then on leaves the flash partly erased or written.
+  bool flashTouched() const { return touched_; }
 
  private:
   enum class Pending { kNone, kRead, kWrite };
 
-  bool openAndConnect();
-  // Reads the image to write into source_; false (with the reason logged) when it cannot.
-  bool loadSource(const std::string& path);
+  bool openAndConnect(bool clearLog = true);
+  bool prepareRead(MemoryImage* memory, const char* purpose, Kb90Button keepEnabled);
+  bool prepareWrite(const std::string& fileName);
+  // Reads the image to write; nothing (with the reason logged) when it cannot.
+  std::optional<LoadedFile> loadSource(const std::string& path);
   void setMode(const std::string& value);
 
   // The worker's parts (kb90_transfer.cpp).
@@ -89,12 +111,16 @@ class Kb90Tool {
   LinkState link_;
   ModeWord mode_;
   StagedImage saved_;   // the image a read saves
+  ImageSink* sink_ = &saved_;  // where the read in progress puts its blocks
+  bool touched_ = false;  // the write in progress has sent its write command
   ImageSource source_;  // the image a write sends, read whole at the click
   std::string fileName_;
   mutable std::mutex fileNameMutex_;
 
   // Set by a click handler, read by the worker once the mode word names the transfer.
   Pending pending_ = Pending::kNone;
+  // The button the transfer in progress disabled beside EXIT, enabled again at its end.
+  Kb90Button disabled_ = Kb90Button::kWrite;
   int blockCounter_ = 0;
   ImageChecksum fileChecksum_;
   bool succeeded_ = false;  // the result of the transfer the worker ran last

@@ -50,7 +50,7 @@ void Kb90Tool::runRead() {
     if (const Leftover left = leftoverAfter(link_, kBlockSize); left != Leftover::kNone) {
       return failLeftover(left);
     }
-    if (!saved_.write(link_.buffer.data(), kBlockSize)) {
+    if (!sink_->write(link_.buffer.data(), kBlockSize)) {
       return failTransfer(text::kFileWriteFailed, true);
     }
     view_.setGaugeProgress(0, progressAfter(blockCounter_));
@@ -64,7 +64,7 @@ void Kb90Tool::runRead() {
   sendByte(link_, kEndStream);
   // The image is flushed to the disk and under its name before success is claimed: a disk
   // that fills up may only say so now.
-  const bool stored = saved_.commit();
+  const bool stored = sink_->commit();
   view_.logLine(stored ? text::kReadDone : text::kFileWriteFailed);
   if (!stored) keepPartial();
   logStamp();

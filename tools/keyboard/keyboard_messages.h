@@ -32,4 +32,15 @@ inline constexpr const char* kTimerStopped = "The scan timer has stopped, scanni
 inline constexpr const char* kReplyTooLong =
     "The reply is longer than 1024 bytes, the rest of it is dropped.";
 
+// A pair reported before a key can have been pressed: "Pins 3-7 connected at start: ...".
+inline constexpr const char* kPinsPrefix = "Pins ";
+inline constexpr const char* kConnectedAtStart =
+    " connected at start: shorted lines or a stuck key.";
+// When a scan ends: "Scan summary: 2 distinct pin pairs seen: 1-2, 3-7 (connected at start)".
+inline constexpr const char* kSummaryNone = "Scan summary: no pin pair seen.";
+inline constexpr const char* kSummaryPrefix = "Scan summary: ";
+inline constexpr const char* kSummaryOne = " distinct pin pair seen: ";
+inline constexpr const char* kSummaryMany = " distinct pin pairs seen: ";
+inline constexpr const char* kSummaryAtStart = " (connected at start)";
+
 }  // namespace tarvex::keyboard::text

@@ -24,10 +24,14 @@ bool KeyboardTool::startScanClick(const std::function<void()>& startWorker) {
   mode_.set(text::kModeScanning);
   reply_.clear();
   stop_ = false;
+  repliesTaken_ = 0;
+  seen_.clear();
+  atStart_.clear();
   controls_.setExitCaption(text::kStop);
   view_.setStartButtonsEnabled(false);
   // 'u' goes out before the worker exists, so from then on the worker alone uses the link;
   // its reply simply waits in the receive queue for the worker's first look.
+  scanStartedAt_ = SteadyClock::now();
   sendByte(link_, cmd::kStartScan);
   controls_.setScanTimerEnabled(true);
   startWorker();
@@ -105,16 +109,49 @@ KeyboardTool::ScanEnd KeyboardTool::awaitReply(SteadyClock::time_point requested
 }
 
 void KeyboardTool::takeReply() {
+  const bool atStart =
+      repliesTaken_++ == 0 || SteadyClock::now() - scanStartedAt_ <= bounds_.startWindow;
   if (reply_.received() <= 1) return;  // '&' alone: nothing was pressed
   if (reply_.overflowed()) view_.logLine(text::kReplyTooLong);
   for (const PinPair& pair : parseReply(reply_.bytes())) {
     // A pair that names no cell (a pin out of range, or not below its partner) is noise
     // on the line, not a reason to stop the scan.
     if (!namesCell(pair.first, pair.second)) continue;
-    cells_.toggle(pair.first, pair.second);
-    controls_.cellChanged(pair.first, pair.second);
+    takePair(pair.first, pair.second, atStart);
   }
   if (!noSound_) sendByte(link_, cmd::kBuzzer);
+}
+
+void KeyboardTool::takePair(int first, int second, bool atStart) {
+  seen_.emplace(first, second);
+  if (atStart) {
+    // Said once, however often the short shows up in the first replies.
+    if (!atStart_.emplace(first, second).second) return;
+    view_.logLine(text::kPinsPrefix + std::to_string(first) + "-" + std::to_string(second) +
+                  text::kConnectedAtStart);
+    cells_.markConnectedAtStart(first, second);
+    controls_.cellChanged(first, second);
+    return;
+  }
+  const Rgb before = cells_.color(first, second);
+  // A cell marked at start keeps its mark: a stuck key reported in every reply would
+  // otherwise flicker and be reported again and again.
+  if (cells_.toggle(first, second) != before) controls_.cellChanged(first, second);
+}
+
+void KeyboardTool::logSummary() {
+  if (seen_.empty()) {
+    view_.logLine(text::kSummaryNone);
+    return;
+  }
+  std::string list;
+  for (const auto& [first, second] : seen_) {
+    if (!list.empty()) list += ", ";
+    list += std::to_string(first) + "-" + std::to_string(second);
+    if (atStart_.count({first, second})) list += text::kSummaryAtStart;
+  }
+  view_.logLine(text::kSummaryPrefix + std::to_string(seen_.size()) +
+                (seen_.size() == 1 ? text::kSummaryOne : text::kSummaryMany) + list);
 }
 
 void KeyboardTool::finishScan(ScanEnd why) {
@@ -132,6 +169,7 @@ void KeyboardTool::finishScan(ScanEnd why) {
     case ScanEnd::kStopped:
       break;
   }
+  logSummary();
   stop_ = false;
   controls_.setScanTimerEnabled(false);
   // 'Q' also goes to an adapter that fell silent: a firmware stuck in its scan may still

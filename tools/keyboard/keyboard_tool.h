@@ -7,6 +7,8 @@
 
 #include <atomic>
 #include <functional>
+#include <set>
+#include <utility>
 
 #include "app/frame/mode_word.h"
 #include "app/frame/tool_view.h"
@@ -20,11 +22,18 @@
 
 namespace tarvex::keyboard {
 
+// A reply that comes this soon after START, and the first reply whenever it comes, is
+// answered before a hand can move from START to a key: a pair it reports is two shorted
+// lines or a stuck key, not a key pressed.
+inline constexpr auto kStartWindow = std::chrono::milliseconds(200);
+
 struct ScanBounds {
   // From a request to its complete reply.
   SteadyClock::duration reply = bounds::kKeyboardReply;
   // From the end of a reply to the next timer tick.
   SteadyClock::duration tick = bounds::kKeyboardTick;
+  // From 'u' to the end of the replies whose pairs count as connected at start.
+  SteadyClock::duration startWindow = kStartWindow;
 };
 
 class KeyboardTool {
@@ -63,6 +72,8 @@ class KeyboardTool {
   ScanEnd awaitReply(SteadyClock::time_point requestedAt);
   void takeReply();
   void finishScan(ScanEnd why);
+  void takePair(int first, int second, bool atStart);
+  void logSummary();
 
   FtBus& bus_;
   ToolView& view_;
@@ -76,6 +87,11 @@ class KeyboardTool {
   TickGate ticks_;
   ReplyBuffer reply_;
   CellGrid cells_;
+  // The worker's alone during a scan; emptied by START before the worker starts.
+  SteadyClock::time_point scanStartedAt_{};
+  std::size_t repliesTaken_ = 0;
+  std::set<std::pair<int, int>> seen_;
+  std::set<std::pair<int, int>> atStart_;
 };
 
 }  // namespace tarvex::keyboard

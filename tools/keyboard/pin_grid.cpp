@@ -14,8 +14,15 @@ Rgb CellGrid::toggle(int first, int second) {
   if (!namesCell(first, second)) return cell_colors::kAqua;
   std::lock_guard lock(mutex_);
   Rgb& cell = colors_[cellNumber(first, second)];
+  if (cell == cell_colors::kFuchsia) return cell;
   cell = cell == cell_colors::kRed ? cell_colors::kYellow : cell_colors::kRed;
   return cell;
+}
+
+void CellGrid::markConnectedAtStart(int first, int second) {
+  if (!namesCell(first, second)) return;
+  std::lock_guard lock(mutex_);
+  colors_[cellNumber(first, second)] = cell_colors::kFuchsia;
 }
 
 void CellGrid::clear() {

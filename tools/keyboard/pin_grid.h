@@ -3,7 +3,9 @@
 // 1 <= i < j <= 32, 496 in all, as an upper triangle with rows i and columns j. A cell is
 // known by its number 32*(i-1)+j (the shape "Shape<number>"), from 2 for (1, 2) to 992
 // for (31, 32). Its colour records what the scan saw: aqua at first and after Clear; a
-// report turns it red, or yellow when it was red already.
+// report turns it red, or yellow when it was red already. A pair already connected when a
+// scan starts (shorted lines or a stuck key) is marked fuchsia and keeps that colour until
+// Clear: its reports say nothing about keys pressed.
 
 #include <array>
 #include <cstdint>
@@ -23,6 +25,7 @@ namespace cell_colors {
 inline constexpr Rgb kAqua{0x00, 0xFF, 0xFF};
 inline constexpr Rgb kRed{0xFF, 0x00, 0x00};
 inline constexpr Rgb kYellow{0xFF, 0xFF, 0x00};
+inline constexpr Rgb kFuchsia{0xFF, 0x00, 0xFF};
 }  // namespace cell_colors
 
 // True when the pins name a cell: both in 1..32, the first below the second.
@@ -52,8 +55,11 @@ constexpr CellPosition cellPosition(int first, int second) {
 class CellGrid {
  public:
   CellGrid();
-  // Applies one report: red becomes yellow, any other colour red. Returns the new colour.
+  // Applies one report: red becomes yellow, any other colour red; a cell marked as
+  // connected at start stays marked. Returns the new colour.
   Rgb toggle(int first, int second);
+  // Marks the cell as connected at start.
+  void markConnectedAtStart(int first, int second);
   void clear();
   Rgb color(int first, int second) const;
 

@@ -17,6 +17,7 @@ bool Mec16Tool::erase(bool withInfo) {
   fault_ = false;
   succeeded_ = false;
   mode_.set(mode::kErase);
+  touched_ = false;
   view_.setGaugeProgress(0, 0);
   view_.setIndicator(Indicator::kBootLock, indicator_color::kNoStatus);
   view_.setIndicator(Indicator::kFwp, indicator_color::kNoStatus);
@@ -43,8 +44,11 @@ bool Mec16Tool::erase(bool withInfo) {
 
   const std::uint32_t eraseValue = withInfo ? kEraseMainAndInfo : kEraseMain;
   if (!writeLogged(kRegAccess, kAccessOn, text::kWroteAccessOn, text::lost::kE101) ||
-      !writeLogged(kRegFlashMode, kModeErase, text::kWroteModeErase, text::lost::kE102) ||
-      !writeLogged(kRegFlashAddress, eraseValue, text::kEraseSent, text::lost::kE103)) {
+      !writeLogged(kRegFlashMode, kModeErase, text::kWroteModeErase, text::lost::kE102)) {
+    return end();
+  }
+  touched_ = true;  // the erase command may reach the controller from here on
+  if (!writeLogged(kRegFlashAddress, eraseValue, text::kEraseSent, text::lost::kE103)) {
     return end();
   }
 

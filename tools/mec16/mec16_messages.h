@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "app/frame/double_read_texts.h"
+#include "app/frame/partly_changed_line.h"
 #include "app/frame/safety_texts.h"
 
 namespace tarvex::mec16::text {
@@ -55,6 +57,20 @@ inline constexpr const char* kPartialBytes = ", байт: ";
 // A block with bytes after it that the programmer should not have sent: the data that
 // follows cannot be placed in the file.
 inline constexpr const char* kStrayBytes = "Лишние байты от программатора. Чтение прервано.";
+
+// Every read is taken twice and the two compared: a poor contact gives reads that differ.
+inline constexpr DoubleReadTexts kDoubleRead{
+    .firstRead = "Чтение 1 из 2.",
+    .secondRead = "Чтение 2 из 2: сверяем с первым.",
+    .readsMatch = "Оба чтения совпали, образ сохранён.",
+    .differIn = "ОШИБКА: два чтения различаются в ",
+    .firstAt = " байтах, первое отличие по адресу ",
+    .checkContacts = ": проверьте кабель и контакты, затем прочитайте снова.",
+    .readKept = "Чтение сохранено для сравнения в файле: ",
+    .unconfirmedKept = "Первое чтение (не сверено) сохранено в файле: ",
+    .fileWriteFailed = kFileWriteFailed,
+    .partial = {kPartialKept, kPartialBytes, ""},
+};
 
 // Erase.
 inline constexpr const char* kEraseRefused = "--> Каманда стирания отменена.";
@@ -154,6 +170,8 @@ inline constexpr const char* kMainNotBlank =
     "MAIN блок не стёрт: запись поверх оставит смесь старых и новых данных. Сначала сотрите.";
 inline constexpr const char* kWriteAnyway = "Записать всё равно?";
 inline constexpr const char* kWriteNotVerified = "Запись без проверки (проверка выключена).";
+// The button under the controls that opens the backups folder.
+inline constexpr const char* kBackupsFolderButton = "Папка резервных копий";
 inline constexpr SafetyTexts kSafety{
     .tool = "mec16",
     .askGoOn = "Продолжить?",
@@ -167,6 +185,20 @@ inline constexpr SafetyTexts kSafety{
     .mismatchAt = "ОШИБКА проверки: первое отличие по адресу ",
     .mismatchCount = ", отличающихся байт: ",
     .mismatchEnd = ".",
+};
+
+// A write or erase that failed once it had begun changing the flash.
+inline constexpr PartlyChangedTexts kPartlyWritten{
+    .line = "Флеш-память теперь частично записана: не выключайте питание и не отключайте "
+            "плату, запишите образ ещё раз.",
+    .backupLead = " Прежняя прошивка в резервной копии: ",
+    .backupEnd = "",
+};
+inline constexpr PartlyChangedTexts kPartlyErased{
+    .line = "Флеш-память теперь частично стёрта: не выключайте питание и не отключайте плату, "
+            "сотрите её снова и запишите образ ещё раз.",
+    .backupLead = " Прежняя прошивка в резервной копии: ",
+    .backupEnd = "",
 };
 
 // The window.

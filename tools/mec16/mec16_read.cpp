@@ -17,11 +17,6 @@ namespace {
 
 constexpr int kReadGaugeMaximum = 192;
 
-FileDialogSpec saveDialog() {
-  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, text::kSaveFilter, "Noname",
-          "bin"};
-}
-
 // 'R' and the six address digits of the stream's first block.
 bool sendReadStart(LinkState& link, std::uint32_t address) {
   link.buffer[0] = kReadStream;
@@ -30,6 +25,11 @@ bool sendReadStart(LinkState& link, std::uint32_t address) {
 }
 
 }  // namespace
+
+FileDialogSpec Mec16Tool::readDialog() {
+  return {FileDialogSpec::Kind::kSave, dialog_text::kSaveTitle, text::kSaveFilter, "Noname",
+          "bin"};
+}
 
 bool Mec16Tool::startRead(bool withInfo) { return beginRead(withInfo, nullptr, nullptr); }
 
@@ -57,7 +57,7 @@ bool Mec16Tool::beginRead(bool withInfo, MemoryImage* memory, const char* purpos
     view_.logLine(timeStampLine(kStampRussian));
     view_.logLine(purpose);
   } else {
-    const auto chosen = view_.chooseFile(saveDialog());
+    const auto chosen = view_.chooseFile(readDialog());
     if (!chosen) return abandonStart(text::kReadCancelled);
     fileName_ = *chosen;
     if (!saved_.begin(fileName_)) return abandonStart(text::kCreateFailed);

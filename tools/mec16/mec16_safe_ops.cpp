@@ -7,6 +7,7 @@
 #include "app/frame/file_load.h"
 #include "app/frame/image_checks.h"
 #include "app/frame/image_compare.h"
+#include "app/frame/partly_changed_line.h"
 #include "tools/mec16/mec16_commands.h"
 #include "tools/mec16/mec16_messages.h"
 
@@ -32,13 +33,14 @@ PhaseStep Mec16SafeOps::finish(bool success) {
 
 PhaseStep Mec16SafeOps::readMain(const char* purpose, bool withInfo) {
   if (!tool_.startReadInto(read_, withInfo, purpose)) return PhaseStep::next(false);
-  return PhaseStep::runWork([this] { return tool_.runWorker(); }, true);
+  return PhaseStep::runRead([this] { return tool_.runWorker(); }, true);
 }
 
 PhaseChain Mec16SafeOps::write(const SafetyOptions& options, bool infoBoxChecked) {
   options_ = options;
   infoBox_ = infoBoxChecked;
   succeeded_ = false;
+  backupPath_.clear();
   PhaseChain chain;
   chain.add([this](bool) { return chooseAndCheckImage(); });
   chain.add([this](bool) {
@@ -83,7 +85,7 @@ PhaseStep Mec16SafeOps::afterFirstRead(bool readSucceeded) {
     view_.logLine(backup ? text::kSafety.backupReadFailed : text::kSafety.cancelled);
     return finish(false);
   }
-  if (backup && !keepBackup(read_.bytes(), view_, options_, text::kSafety)) return finish(false);
+  if (backup && !keepBackup(read_.bytes(), view_, options_, text::kSafety, &backupPath_)) return finish(false);
   if (blankMismatch(read_.bytes())) {
     view_.logLine(text::kMainNotBlank);
     if (!options_.force &&
@@ -101,7 +103,10 @@ PhaseStep Mec16SafeOps::startWrite() {
 }
 
 PhaseStep Mec16SafeOps::afterWrite(bool written) {
-  if (!written) return finish(false);
+  if (!written) {
+    if (tool_.flashTouched()) view_.logLine(partlyChangedLine(text::kPartlyWritten, backupPath_));
+    return finish(false);
+  }
   if (!options_.verify) {
     view_.logLine(text::kWriteNotVerified);
     return finish(true);
@@ -117,16 +122,19 @@ PhaseStep Mec16SafeOps::verdict(bool readSucceeded, bool blank) {
     view_.setGaugeColor(0, colors::kRed);
     return finish(false);
   }
-  const bool same = blank ? reportBlank(read_.bytes(), view_, text::kSafety, 0)
-                          : reportReadBack(read_.bytes(), tool_.sentImage(), view_,
-                                           text::kSafety, 0);
-  return finish(same);
+  if (blank) return finish(reportBlank(read_.bytes(), view_, text::kSafety, 0));
+  // Past a shorter image the block must still be as erased: old firmware (or a stuck cell)
+  // there would otherwise pass as the image written.
+  std::vector<std::uint8_t> expected = tool_.sentImage();
+  if (expected.size() < read_.bytes().size()) expected.resize(read_.bytes().size(), 0xFF);
+  return finish(reportReadBack(read_.bytes(), expected, view_, text::kSafety, 0));
 }
 
 PhaseChain Mec16SafeOps::erase(const SafetyOptions& options, bool withInfo) {
   options_ = options;
   withInfo_ = withInfo;
   succeeded_ = false;
+  backupPath_.clear();
   PhaseChain chain;
   chain.add([this](bool) {
     if (!options_.backup) return PhaseStep::next();
@@ -138,12 +146,15 @@ PhaseChain Mec16SafeOps::erase(const SafetyOptions& options, bool withInfo) {
         view_.logLine(text::kSafety.backupReadFailed);
         return finish(false);
       }
-      if (!keepBackup(read_.bytes(), view_, options_, text::kSafety)) return finish(false);
+      if (!keepBackup(read_.bytes(), view_, options_, text::kSafety, &backupPath_)) return finish(false);
     }
     return PhaseStep::runWork([this] { return tool_.erase(withInfo_); }, false);
   });
   chain.add([this](bool erased) {
-    if (!erased) return finish(false);
+    if (!erased) {
+      if (tool_.flashTouched()) view_.logLine(partlyChangedLine(text::kPartlyErased, backupPath_));
+      return finish(false);
+    }
     if (!options_.verify) return finish(true);
     const PhaseStep step = readMain(text::kEraseCheckRead, withInfo_);
     view_.setGaugeColor(0, colors::kYellow);

@@ -46,6 +46,7 @@ class Mec16SafeOps {
   std::string fileName_;
   std::vector<std::uint8_t> image_;
   MemoryImage read_;
+  std::string backupPath_;  // the backup this chain made, if any
   bool succeeded_ = false;
 };
 

@@ -37,6 +37,8 @@ class Mec16Tool {
   // true when they ended with the success outcome.
   // The write's file dialog, for a caller that chooses the file before the write starts.
   static FileDialogSpec writeDialog();
+  // The read's file dialog, for a caller that chooses the file before the read starts.
+  static FileDialogSpec readDialog();
 
   bool connectionCheck();                 // "Проверка отклика от MEC16"
   void help();                            // "HELP"
@@ -62,6 +64,9 @@ class Mec16Tool {
   std::string fileName() const { return fileName_; }
   // What the last write sent to the chip, padding included. Read once its worker has ended.
   const std::vector<std::uint8_t>& sentImage() const { return sent_; }
+  // Whether the last erase sent its erase command, or the last write its first block: a
+  // failure from then on leaves the flash partly erased or written. Read once it has ended.
+  bool flashTouched() const { return touched_; }
   bool stopRequested() const { return stop_.load(); }
 
  private:
@@ -107,6 +112,7 @@ class Mec16Tool {
   StagedImage saved_;  // the image a read saves
   ImageSink* sink_ = &saved_;  // where the read in progress puts its blocks
   std::vector<std::uint8_t> sent_;  // what the write in progress sent
+  bool touched_ = false;  // the erase or write in progress has begun changing the flash
   ImageSource source_;   // the image a write sends, read whole at its start
   std::string fileName_;
   Blocks blocks_ = Blocks::kMainOnly;

@@ -72,6 +72,7 @@ bool Mec16Tool::beginWrite(bool infoBoxChecked, std::optional<std::vector<std::u
     source_ = ImageSource(std::move(loaded.bytes));
   }
   sent_.clear();
+  touched_ = false;
   view_.logLine(timeStampLine(kStampRussian));
   view_.logLine(text::kWritingFrom);
   view_.logLine(printable(fileName_));
@@ -123,6 +124,7 @@ void Mec16Tool::endWriteUnacknowledged() {
 bool Mec16Tool::finishWriteEarly() {
   view_.logLine(text::kWarning);
   view_.logLine(text::kFileShorter);
+  touched_ = true;
   sendFromBuffer(link_, 0, kWriteBlockBytes);
   sent_.insert(sent_.end(), link_.buffer.begin(), link_.buffer.begin() + kWriteBlockBytes);
   const bool acknowledged =
@@ -149,6 +151,7 @@ bool Mec16Tool::stepWrite() {
   std::fill(block, block + kWriteBlockBytes, kErasedByte);
   if (source_.take(block, kWriteBlockBytes) < kWriteBlockBytes) return finishWriteEarly();
 
+  touched_ = true;
   sendFromBuffer(link_, 0, kWriteBlockBytes);
   sent_.insert(sent_.end(), block, block + kWriteBlockBytes);
   view_.setGaugeProgress(0, gaugeStep(kWriteGaugeMaximum, kMainWriteBlocks, blockCounter_));

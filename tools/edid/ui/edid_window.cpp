@@ -1,6 +1,8 @@
 #include "tools/edid/ui/edid_window.h"
 
 #include <QHBoxLayout>
+#include <filesystem>
+#include <system_error>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -8,6 +10,7 @@
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/log_memo.h"
 #include "tools/edid/edid_messages.h"
+#include "tools/edid/ui/edid_worker.h"
 
 namespace tarvex {
 namespace {
@@ -24,7 +27,11 @@ QPushButton* operationButton(QWidget* parent, const char* name, const char* text
 }  // namespace
 
 TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bounds)
-    : QtToolView(context, parent), tool_(context.bus, *this, bounds) {
+    : QtToolView(context, parent),
+      tool_(context.bus, *this, bounds),
+      safe_(tool_, *this),
+      chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
+                             this)) {
   setObjectName("EDID_form");
   setWindowTitle(QString::fromUtf8(edid::msg::kCaption));
   // No system menu and no close box: EXIT is the way back.
@@ -34,8 +41,19 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
   EDID_WRITE = operationButton(this, edid::msg::kWriteButton, "#FF0000");
   EXIT_EDID = new QPushButton(QString::fromUtf8(edid::msg::kExitButton), this);
   EXIT_EDID->setObjectName("EXIT_EDID");
+  CheckBox_EDID_verify = new QCheckBox(QString::fromUtf8(edid::msg::kVerifyBox), this);
+  CheckBox_EDID_verify->setObjectName("CheckBox_EDID_verify");
+  CheckBox_EDID_verify->setChecked(true);
+  CheckBox_EDID_backup = new QCheckBox(QString::fromUtf8(edid::msg::kBackupBox), this);
+  CheckBox_EDID_backup->setObjectName("CheckBox_EDID_backup");
+  CheckBox_EDID_backup->setChecked(true);
+  BitBtn_EDID_backups = new QPushButton(QString::fromUtf8(edid::msg::kBackupsButton), this);
+  BitBtn_EDID_backups->setObjectName("BitBtn_EDID_backups");
   addStartButton(EDID_READ);
   addStartButton(EDID_WRITE);
+  // What a write will do cannot change while one runs.
+  addStartButton(CheckBox_EDID_verify);
+  addStartButton(CheckBox_EDID_backup);
 
   auto* layout = new QVBoxLayout(this);
   auto* buttons = new QHBoxLayout;
@@ -49,35 +67,75 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
   // A dump line is 66 characters; the log shows it whole.
   memo->setMinimumWidth(memo->fontMetrics().horizontalAdvance(QString(72, QLatin1Char('0'))));
   layout->addWidget(memo, 1);
+  // Below the log, so the buttons and the log keep their places.
+  auto* safety = new QHBoxLayout;
+  safety->addWidget(CheckBox_EDID_verify);
+  safety->addWidget(CheckBox_EDID_backup);
+  safety->addStretch(1);
+  safety->addWidget(BitBtn_EDID_backups);
+  layout->addLayout(safety);
 
   connect(EDID_READ, &QPushButton::clicked, this, &TEDID_form::EDID_READClick);
   connect(EDID_WRITE, &QPushButton::clicked, this, &TEDID_form::EDID_WRITEClick);
   connect(EXIT_EDID, &QPushButton::clicked, this, &TEDID_form::EXIT_EDIDClick);
+  connect(BitBtn_EDID_backups, &QPushButton::clicked, this, &TEDID_form::BitBtn_EDID_backupsClick);
+  connect(chain_, &ChainDriver::ended, this, [this] { setStartButtonsEnabled(true); });
 
-  resize(680, 520);
+  resize(680, 556);
   if (const QScreen* screen = this->screen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
 }
 
-template <typename Operation>
-void TEDID_form::runExclusive(Operation operation) {
-  if (busy_) return;
-  busy_ = true;
-  operation();
-  busy_ = false;
+TEDID_form::~TEDID_form() {
+  // Only at program exit can a step still run; its waits are bounded, and the tool it works
+  // on must outlive it.
+  if (worker_) worker_->wait();
+}
+
+ToolThread* TEDID_form::makeWorker(std::function<void()> body) {
+  auto* worker = new EdidWorker(std::move(body));
+  worker_ = worker;
+  return worker;
+}
+
+void TEDID_form::startOperation(PhaseChain chain) {
+  if (busy()) return;
+  setStartButtonsEnabled(false);
+  chain_->start(std::move(chain));
 }
 
 void TEDID_form::EDID_READClick() {
-  runExclusive([this] { tool_.read(); });
+  if (busy()) return;
+  PhaseChain chain;
+  chain.add([this](bool) { return PhaseStep::runWork([this] { return tool_.read(); }, false); });
+  startOperation(std::move(chain));
 }
 
+SafetyOptions TEDID_form::safetyOptions() const {
+  SafetyOptions options;
+  options.verify = CheckBox_EDID_verify->isChecked();
+  options.backup = CheckBox_EDID_backup->isChecked();
+  options.backupsFolder = context().backupsFolder;
+  return options;
+}
+
+// The write runs as a chain: the file chosen and checked here, then the backup read, the
+// write and the read-back, each on its own worker.
 void TEDID_form::EDID_WRITEClick() {
-  runExclusive([this] { tool_.write(); });
+  if (busy()) return;
+  startOperation(safe_.write(safetyOptions(), false));
+}
+
+void TEDID_form::BitBtn_EDID_backupsClick() {
+  const std::string& folder = context().backupsFolder;
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!context().dialogs.showFolder(folder, this)) logLine(edid::msg::backupsFolderNotOpened(folder));
 }
 
 void TEDID_form::EXIT_EDIDClick() {
-  if (busy_) return;
+  if (busy()) return;
   tool_.exit();
   returnToMainWindow();
 }
@@ -92,8 +150,7 @@ void TEDID_form::dialogCanClose(FileDialogSpec::Kind kind) {
   } else {
     OpenDialog1CanClose();
   }
-  // The operation goes on inside this handler; show the window as it is now, not with
-  // the dialog's imprint on it.
+  // Show the window as it is now, not with the dialog's imprint on it.
   repaint();
 }
 

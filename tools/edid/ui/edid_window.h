@@ -1,11 +1,15 @@
 #pragma once
 // The EDID EEPROM tool window: read the panel EEPROM to a file, write a file into it. Each
-// operation runs to its end inside its button handler; the window takes no other click
-// until it is done.
+// link session runs on a worker (EdidWorker), so the window stays responsive; while an
+// operation runs the start buttons are disabled and every handler refuses.
 
+#include <QCheckBox>
+#include <QPointer>
 #include <QPushButton>
 
+#include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
+#include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex {
@@ -15,32 +19,43 @@ class TEDID_form : public QtToolView {
  public:
   explicit TEDID_form(AppContext& context, QWidget* parent = nullptr,
                       edid::EdidBounds bounds = {});
+  ~TEDID_form() override;
 
   QPushButton* EDID_READ = nullptr;
   QPushButton* EXIT_EDID = nullptr;
   QPushButton* EDID_WRITE = nullptr;
+  // The write's safety steps, both on by default, and the folder the backups go to.
+  QCheckBox* CheckBox_EDID_verify = nullptr;
+  QCheckBox* CheckBox_EDID_backup = nullptr;
+  QPushButton* BitBtn_EDID_backups = nullptr;
 
   void EDID_READClick();
   void EDID_WRITEClick();
   // Clear the log, show the main window, hide this one.
   void EXIT_EDIDClick();
+  // Shows the backups folder in the desktop's file manager (created first if need be).
+  void BitBtn_EDID_backupsClick();
   // The dialogs' can-close notifications: a file name was confirmed.
   void SaveDialog1CanClose();
   void OpenDialog1CanClose();
 
   const edid::EdidTool& tool() const { return tool_; }
+  // An operation runs (its steps on the worker, or a question between them).
+  bool busy() const { return chain_->running(); }
 
  protected:
   void dialogCanClose(FileDialogSpec::Kind kind) override;
 
  private:
-  // Runs one operation, refusing a click that arrives while another is in progress (a
-  // file dialog runs its own event loop inside the handler).
-  template <typename Operation>
-  void runExclusive(Operation operation);
+  // Starts an operation unless one runs; the start buttons stay disabled until it ends.
+  void startOperation(PhaseChain chain);
+  ToolThread* makeWorker(std::function<void()> body);
+  SafetyOptions safetyOptions() const;
 
   edid::EdidTool tool_;
-  bool busy_ = false;
+  edid::EdidSafeOps safe_;
+  ChainDriver* chain_ = nullptr;
+  QPointer<ToolThread> worker_;
 };
 
 }  // namespace tarvex

@@ -11,6 +11,8 @@
 #include "app/qt_frame/gauge_widget.h"
 #include "app/qt_frame/log_memo.h"
 #include "tools/ite/ite_messages.h"
+#include "tools/ite/ite_double_read.h"
+#include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ui/read_thread_ite.h"
 
 namespace tarvex {
@@ -41,7 +43,12 @@ QPushButton* button(QWidget* parent, const char* name, const char* caption) {
 }  // namespace
 
 TITE_FORM::TITE_FORM(AppContext& context, QWidget* parent, IteBounds bounds)
-    : QtToolView(context, parent), tool_(context.bus, *this, *this, bounds) {
+    : QtToolView(context, parent),
+      tool_(context.bus, *this, *this, bounds),
+      safeWrite_(iteSafeWrite(tool_, *this)),
+      doubleRead_(iteDoubleRead(tool_, *this)),
+      chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
+                             this)) {
   setObjectName("ITE_FORM");
   setWindowTitle(qs(text::kCaption));
   // Fixed size, minimise button only: EXIT is the way back.
@@ -91,6 +98,8 @@ TITE_FORM::TITE_FORM(AppContext& context, QWidget* parent, IteBounds bounds)
   layout->addWidget(memo, 1);
   layout->addWidget(createGauge("ITE_CGauge1", IteTool::kPages));
   layout->addWidget(createGauge("SPEED_ITE_CGauge", 256));
+  Safety = new SafetyControls(true, context.backupsFolder, context.openFolder, this);
+  layout->addWidget(Safety);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(ITE_ComboBox_MB_SWITCH, &QComboBox::activated, this,
@@ -172,16 +181,39 @@ void TITE_FORM::ITE_ComboBox_MB_SWITCHSelect() {
 
 void TITE_FORM::ITE_CheckBoxClick() { tool_.orientationClicked(); }
 
-void TITE_FORM::ITE_SETUP_BitBtnClick() { tool_.sendSettings(); }
+ToolThread* TITE_FORM::makeWorker(std::function<void()> body) {
+  worker_ = new ReadThread_ITE(std::move(body));
+  return worker_;
+}
 
-void TITE_FORM::ITE_CHECK_CON_BitBtnClick() { tool_.checkConnection(); }
+// Between two steps of a write the tool is idle; the buttons refuse until the write's last
+// step has ended.
+void TITE_FORM::ITE_SETUP_BitBtnClick() {
+  if (!chain_->running()) tool_.sendSettings();
+}
 
-void TITE_FORM::ITE_READ_BitBtnClick() { startWorkerIf(tool_.startRead()); }
+void TITE_FORM::ITE_CHECK_CON_BitBtnClick() {
+  if (!chain_->running()) tool_.checkConnection();
+}
 
-void TITE_FORM::ITE_WRITE_BitBtnClick() { startWorkerIf(tool_.startWrite()); }
+// With "Read twice and compare" checked the read runs as a chain of two reads, each on its
+// own worker, compared before the image is saved.
+void TITE_FORM::ITE_READ_BitBtnClick() {
+  if (chain_->running()) return;
+  if (!Safety->readTwice()) return startWorkerIf(tool_.startRead());
+  if (tool_.mode().idle()) chain_->start(doubleRead_.chain());
+}
+
+// The write runs as a chain: the backup read, the documented erase and write, and the
+// read-back, each on its own worker.
+void TITE_FORM::ITE_WRITE_BitBtnClick() {
+  if (chain_->running() || !tool_.mode().idle()) return;
+  SafetyOptions options = Safety->options();
+  chain_->start(safeWrite_.chain(options));
+}
 
 void TITE_FORM::ITE_EXIT_BitBtnClick() {
-  if (tool_.exitRequested()) returnToMainWindow();
+  if (!chain_->running() && tool_.exitRequested()) returnToMainWindow();
 }
 
 void TITE_FORM::ITE_SaveDialogCanClose() { markFileChosen(); }

@@ -11,7 +11,11 @@
 #include <QPushButton>
 #include <array>
 
+#include "app/frame/double_read.h"
+#include "app/frame/safe_write.h"
+#include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
+#include "app/qt_frame/safety_controls.h"
 #include "tools/ite/ite_controls.h"
 #include "tools/ite/ite_tool.h"
 
@@ -37,6 +41,8 @@ class TITE_FORM : public QtToolView, public IteControls {
   QPushButton* ITE_READ_BitBtn = nullptr;
   QPushButton* ITE_WRITE_BitBtn = nullptr;
   QPushButton* ITE_EXIT_BitBtn = nullptr;
+  // Under the gauges: the safety steps of a write and the backups folder.
+  SafetyControls* Safety = nullptr;
 
   // Help text, gauges and the preset list from the presets file.
   void FormCreate();
@@ -55,6 +61,8 @@ class TITE_FORM : public QtToolView, public IteControls {
   const IteTool& tool() const { return tool_; }
   // A worker exists (it may be finishing after the mode word went back to "NONE").
   bool workerAlive() const;
+  // A write with its backup and read-back still has steps to run.
+  bool chainRunning() const { return chain_->running(); }
 
   // IteControls
   void setButtonEnabled(IteButton button, bool enabled) override;
@@ -72,6 +80,7 @@ class TITE_FORM : public QtToolView, public IteControls {
  private:
   QGroupBox* buildPinGroup();
   void startWorkerIf(bool start);
+  ToolThread* makeWorker(std::function<void()> body);
   QPushButton* buttonFor(IteButton button) const;
 
   IteTool tool_;
@@ -79,6 +88,9 @@ class TITE_FORM : public QtToolView, public IteControls {
   // typed, or kNoSelection for a text that is none of them.
   std::array<int, kPinBoxCount> pins_{};
   QPointer<ReadThread_ITE> worker_;
+  SafeWrite safeWrite_;
+  DoubleRead doubleRead_;
+  ChainDriver* chain_ = nullptr;
 };
 
 }  // namespace tarvex

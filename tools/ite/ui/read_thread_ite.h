@@ -1,6 +1,9 @@
 #pragma once
-// The ITE worker: created by a read or write click once the handler has attached to the
-// controller; runs the operation the mode word names, once, and deletes itself.
+// The ITE worker: created by a read click once the handler has attached to the controller
+// (or for one step of a write with its backup and read-back); runs the operation the mode
+// word names, once, and deletes itself.
+
+#include <functional>
 
 #include "app/qt_frame/tool_thread.h"
 #include "tools/ite/ite_tool.h"
@@ -10,13 +13,15 @@ namespace tarvex {
 class ReadThread_ITE : public ToolThread {
   Q_OBJECT
  public:
-  explicit ReadThread_ITE(IteTool& tool) : tool_(tool) {}
+  explicit ReadThread_ITE(IteTool& tool) : body_([&tool] { tool.runWorker(); }) {}
+  explicit ReadThread_ITE(std::function<void()> body) : body_(std::move(body)) {}
 
  protected:
-  void Execute() override;
+  // Sequential: every wait inside blocks on the link with a bound; nothing spins.
+  void Execute() override { body_(); }
 
  private:
-  IteTool& tool_;
+  std::function<void()> body_;
 };
 
 }  // namespace tarvex

@@ -14,6 +14,8 @@
 #include "app/qt_frame/log_memo.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_messages.h"
+#include "tools/kb90/kb90_double_read.h"
+#include "tools/kb90/kb90_safe_write.h"
 #include "tools/kb90/ui/read_thread_kb90.h"
 
 namespace tarvex {
@@ -54,7 +56,11 @@ QComboBox* choiceBox(QWidget* parent, const char* name) {
 TKB901X_forms::TKB901X_forms(AppContext& context, QWidget* parent, kb90::Kb90Bounds bounds)
     : QtToolView(context, parent),
       tool_(context.bus, *this, *this, bounds),
-      wiring_(*this) {
+      wiring_(*this),
+      safeWrite_(kb90::kb90SafeWrite(tool_, *this)),
+      doubleRead_(kb90::kb90DoubleRead(tool_, *this)),
+      chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
+                             this)) {
   setObjectName("KB901X_forms");
   setWindowTitle(qs(text::kCaption));
   // No close box: EXIT_KB901X is the way back.
@@ -103,6 +109,8 @@ TKB901X_forms::TKB901X_forms(AppContext& context, QWidget* parent, kb90::Kb90Bou
   memo->setFont(fixedFont());
   layout->addWidget(memo, 1);
   layout->addWidget(createGauge("CGauge_KB901X", kb90::kGaugeMaximum));
+  Safety = new SafetyControls(false, context.backupsFolder, context.openFolder, this);
+  layout->addWidget(Safety);
 
   connect(KB901X_READ, &QPushButton::clicked, this, &TKB901X_forms::KB901X_READClick);
   connect(KB901X_WRITE, &QPushButton::clicked, this, &TKB901X_forms::KB901X_WRITEClick);
@@ -127,8 +135,13 @@ void TKB901X_forms::FormCreate() { wiring_.load(context().kb90BaseFilePath); }
 
 bool TKB901X_forms::workerAlive() const { return worker_ && !worker_->isFinished(); }
 
+ToolThread* TKB901X_forms::makeWorker(std::function<void()> body) {
+  worker_ = new ReadThread_KB90(std::move(body));
+  return worker_;
+}
+
 void TKB901X_forms::startTransfer(bool (kb90::Kb90Tool::*click)()) {
-  if (inHandler_) return;
+  if (inHandler_ || chain_->running()) return;
   inHandler_ = true;
   if ((tool_.*click)()) {
     worker_ = new ReadThread_KB90(tool_);
@@ -138,12 +151,25 @@ void TKB901X_forms::startTransfer(bool (kb90::Kb90Tool::*click)()) {
   inHandler_ = false;
 }
 
-void TKB901X_forms::KB901X_READClick() { startTransfer(&kb90::Kb90Tool::readClick); }
+// With "Read twice and compare" checked the read runs as a chain of two reads, each on its
+// own worker, compared before the image is saved.
+void TKB901X_forms::KB901X_READClick() {
+  if (!Safety->readTwice()) return startTransfer(&kb90::Kb90Tool::readClick);
+  if (inHandler_ || chain_->running() || !tool_.mode().idle()) return;
+  chain_->start(doubleRead_.chain());
+}
 
-void TKB901X_forms::KB901X_WRITEClick() { startTransfer(&kb90::Kb90Tool::writeClick); }
+// The write runs as a chain: the backup read, then the documented write with the
+// adapter's own verification, each on its own worker.
+void TKB901X_forms::KB901X_WRITEClick() {
+  if (inHandler_ || chain_->running() || !tool_.mode().idle()) return;
+  SafetyOptions options = Safety->options();
+  options.verify = false;  // the adapter verifies the write itself
+  chain_->start(safeWrite_.chain(options));
+}
 
 void TKB901X_forms::EXIT_KB901XClick() {
-  if (inHandler_ || !tool_.exitClick()) return;
+  if (inHandler_ || chain_->running() || !tool_.exitClick()) return;
   returnToMainWindow();
 }
 

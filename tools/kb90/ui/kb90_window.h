@@ -10,7 +10,11 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include "app/frame/double_read.h"
+#include "app/frame/safe_write.h"
+#include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
+#include "app/qt_frame/safety_controls.h"
 #include "tools/kb90/kb90_tool.h"
 #include "tools/kb90/kb90_view.h"
 #include "tools/kb90/wiring_help.h"
@@ -36,6 +40,9 @@ class TKB901X_forms : public QtToolView, public kb90::Kb90View, public kb90::Wir
   QComboBox* ComboBox_KB901X_FFC = nullptr;
   QCheckBox* CheckBox_KB901X = nullptr;
   QLabel* Label_result = nullptr;
+  // Under the gauge: the backup before a write, the read taken twice and the backups
+  // folder (the adapter verifies a write itself, so there is no verify box).
+  SafetyControls* Safety = nullptr;
 
   // Loads the connection base file into the mainboard list.
   void FormCreate();
@@ -53,6 +60,8 @@ class TKB901X_forms : public QtToolView, public kb90::Kb90View, public kb90::Wir
   const kb90::Kb90Tool& tool() const { return tool_; }
   // A worker exists (it may be finishing after the mode word went back to "NONE").
   bool workerAlive() const;
+  // A write with its backup still has steps to run.
+  bool chainRunning() const { return chain_->running(); }
 
   // Kb90View
   void setButtonEnabled(kb90::Kb90Button button, bool enabled) override;
@@ -71,6 +80,7 @@ class TKB901X_forms : public QtToolView, public kb90::Kb90View, public kb90::Wir
   void startTransfer(bool (kb90::Kb90Tool::*click)());
   kb90::WiringInputs wiringInputs() const;
   QComboBox* comboFor(kb90::WiringChoice choice) const;
+  ToolThread* makeWorker(std::function<void()> body);
 
   kb90::Kb90Tool tool_;
   kb90::WiringHelp wiring_;
@@ -78,6 +88,9 @@ class TKB901X_forms : public QtToolView, public kb90::Kb90View, public kb90::Wir
   // A file dialog runs its own event loop inside a click handler; a second click that
   // arrives meanwhile is refused.
   bool inHandler_ = false;
+  SafeWrite safeWrite_;
+  DoubleRead doubleRead_;
+  ChainDriver* chain_ = nullptr;
 };
 
 }  // namespace tarvex

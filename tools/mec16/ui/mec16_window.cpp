@@ -115,9 +115,14 @@ TMEC16_Form::TMEC16_Form(AppContext& context, QWidget* parent, mec16::Mec16Bound
   right->addWidget(memo, 1);
   right->addWidget(createGauge("CGauge_MEC16", 768));
 
-  auto* layout = new QHBoxLayout(this);
-  layout->addLayout(controls);
-  layout->addLayout(right, 1);
+  auto* upper = new QHBoxLayout;
+  upper->addLayout(controls);
+  upper->addLayout(right, 1);
+  Safety = new SafetyControls(true, context.backupsFolder, context.openFolder, this,
+                              text::kBackupsFolderButton);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(upper);
+  layout->addWidget(Safety);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   connect(BitBtn_MEC16, &QPushButton::clicked, this, &TMEC16_Form::BitBtn_MEC16Click);
@@ -161,19 +166,24 @@ ToolThread* TMEC16_Form::makeWorker(std::function<void()> body) {
   return worker;
 }
 
-SafetyOptions TMEC16_Form::safetyOptions() const {
-  SafetyOptions options;
-  options.backupsFolder = context().backupsFolder;
-  return options;
-}
+SafetyOptions TMEC16_Form::safetyOptions() const { return Safety->options(); }
 
 void TMEC16_Form::BitBtn_MEC16Click() {
   if (!chain_->running()) tool_->connectionCheck();
 }
 
+// With "Read twice and compare" checked the read runs as a chain of two reads, each on its
+// own worker, compared before the image is saved.
 void TMEC16_Form::BitBtn_RD_MEC16Click() {
   if (chain_->running()) return;
-  if (tool_->startRead(CheckBox_MEC16_RD->isChecked())) startWorker();
+  if (!Safety->readTwice()) {
+    if (tool_->startRead(CheckBox_MEC16_RD->isChecked())) startWorker();
+    return;
+  }
+  if (!tool_->modeWord().idle()) return;
+  doubleRead_.reset(
+      new DoubleRead(mec16::mec16DoubleRead(*tool_, *view_, CheckBox_MEC16_RD->isChecked())));
+  chain_->start(doubleRead_->chain());
 }
 
 // Erase and write run as a chain: the backup read, the documented operation and the

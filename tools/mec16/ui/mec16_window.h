@@ -13,6 +13,8 @@
 
 #include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
+#include "app/qt_frame/safety_controls.h"
+#include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"
 #include "tools/mec16/ui/mec16_shape.h"
@@ -41,6 +43,8 @@ class TMEC16_Form : public QtToolView {
   QPushButton* BitBtn_MEC16_WRITE = nullptr;
   QPushButton* EXIT_MEC16 = nullptr;
   QPushButton* BitBtn_MEC16_HELP = nullptr;
+  // Under the log and gauge: the safety steps of an erase or write and the backups folder.
+  SafetyControls* Safety = nullptr;
 
   void BitBtn_MEC16Click();
   void BitBtn_RD_MEC16Click();
@@ -72,6 +76,7 @@ class TMEC16_Form : public QtToolView {
   std::unique_ptr<View> view_;
   std::unique_ptr<mec16::Mec16Tool> tool_;
   std::unique_ptr<mec16::Mec16SafeOps> safe_;
+  std::unique_ptr<DoubleRead> doubleRead_;  // made for each read, with the INFO box's choice
   ChainDriver* chain_ = nullptr;
   QPointer<ReadThread_MEC16> worker_;
 };

@@ -1,0 +1,20 @@
+#pragma once
+// The safety steps of an erase or write as the command line turns them off: --no-verify,
+// --no-backup, and --force for the Yes a window would ask for.
+
+#include "app/frame/safety_net.h"
+#include "cli/cli_env.h"
+#include "cli/command.h"
+
+namespace tarvex::cli {
+
+inline SafetyOptions safetyOptionsOf(const Command& command, const CliEnv& env) {
+  SafetyOptions options;
+  options.verify = !command.noVerify;
+  options.backup = !command.noBackup;
+  options.force = command.force;
+  options.backupsFolder = env.backupsFolder;
+  return options;
+}
+
+}  // namespace tarvex::cli

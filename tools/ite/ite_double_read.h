@@ -1,0 +1,13 @@
+#pragma once
+// The ITE read as the user runs it: the flash read twice and compared before the image goes
+// under the chosen name.
+
+#include "app/frame/double_read.h"
+#include "tools/ite/ite_tool.h"
+
+namespace tarvex {
+
+// The tool and the view must outlive the result.
+DoubleRead iteDoubleRead(IteTool& tool, ToolView& view);
+
+}  // namespace tarvex
