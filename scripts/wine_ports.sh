@@ -54,6 +54,11 @@ unserve() {
   wait "$SERVER_PID" 2>/dev/null
 }
 
+# What differs between the runs by design: the time of day, the driver's version, and the
+# backups folder (the home on Linux, %LOCALAPPDATA% on Windows) with its time-stamped names.
+normalize='s/[0-9]{2}:[0-9]{2}:[0-9]{2}/hh:mm:ss/g; s/(Версия драйвера этого порта ).*/\1(version)/'
+normalize+='; s#[^ ]*[/\\]([a-z0-9]+)-[0-9]{8}-[0-9]{6}(-[0-9]+)?\.bin#BACKUPS/\1-YYYYMMDD-HHMMSS.bin#g'
+
 # Runs the commands of one scenario with one program: "linux" (tarvex-cli on the pty),
 # "com" (tarvex-cli.exe on COM5) or "d2xx" (tarvex-cli.exe beside the stand-in library),
 # in the folder $work/<kind>, writing out.txt: each command's lines and its exit status.
@@ -77,12 +82,12 @@ run_scenario() {
     (
       cd "$dir"
       case $kind in
-        linux | fresh) HOME="$work/home" "$lincli" --port "$slave" "${args[@]}" ;;
+        linux | fresh) HOME="$work/home" XDG_DATA_HOME= "$lincli" --port "$slave" "${args[@]}" ;;
         com) wine64 "$wincli" --port COM5 "${args[@]}" ;;
         d2xx) TARVEX_STANDIN_TARGET="$target" wine64 "$work/bin/tarvex-cli.exe" "${args[@]}" ;;
       esac
       echo "exit $? after: $command"
-    ) 2>/dev/null | tr -d '\r' | sed -E 's/[0-9]{2}:[0-9]{2}:[0-9]{2}/hh:mm:ss/g; s/(Версия драйвера этого порта ).*/\1(version)/' >>"$dir/out.txt"
+    ) 2>/dev/null | tr -d '\r' | sed -E "$normalize" >>"$dir/out.txt"
     [ "$kind" = fresh ] && unserve
   done
   case $kind in

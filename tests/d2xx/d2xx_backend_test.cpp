@@ -65,15 +65,17 @@ class D2xxBackendTest : public CliBench {
     CliBench::TearDown();
   }
 
-  // The lines of a run, the clock's time of day taken out.
+  // The lines of a run, the clock's time of day and the backups' time-stamped names taken out.
   Outcome runOn(std::function<std::unique_ptr<FtBus>()> openBus,
                 const std::vector<std::string>& args) {
     env_.openBus = [&](const std::optional<std::string>&) { return openBus(); };
     Outcome outcome;
     outcome.exit = run(args);
     static const std::regex timeOfDay("[0-9]{2}:[0-9]{2}:[0-9]{2}");
+    static const std::regex backupName("-[0-9]{8}-[0-9]{6}(-[0-9]+)?\\.bin");
     for (const auto& line : outLines()) {
-      outcome.lines.push_back(std::regex_replace(line, timeOfDay, "hh:mm:ss"));
+      const std::string timeless = std::regex_replace(line, timeOfDay, "hh:mm:ss");
+      outcome.lines.push_back(std::regex_replace(timeless, backupName, "-YYYYMMDD-HHMMSS.bin"));
     }
     return outcome;
   }

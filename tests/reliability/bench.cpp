@@ -174,7 +174,7 @@ void Bench::arm(const InjectedFault& fault) {
       // otherwise a folder that cannot be made, its parent being a file.
       if (fault.at % 2 == 1) full_ = std::make_unique<DiskFull>(diskRoom());
       if (full_ && full_->onTmpfs()) {
-        backupsFolder_ = std::filesystem::path(full_->path()).parent_path() / "backups";
+        backupsFolder_ = (std::filesystem::path(full_->path()).parent_path() / "backups").string();
       } else {
         full_.reset();
         writeScratch(scratch("not_a_folder"), Bytes{0});
