@@ -30,6 +30,10 @@ class EdidWindow : public EdidBench {
     ensureApplication();
     EdidBench::SetUp();
     context_.backupsFolder = path("backups");
+    context_.openFolder = [this](const std::string& folder) {
+      foldersOpened_.push_back(folder);
+      return true;
+    };
     window_ = std::make_unique<TEDID_form>(context_, nullptr, bounds_);
     window_->show();
   }
@@ -53,24 +57,63 @@ class EdidWindow : public EdidBench {
                            .writeAck = std::chrono::milliseconds(300),
                            .writeStatus = std::chrono::milliseconds(300)};
   std::unique_ptr<TEDID_form> window_;
+  std::vector<std::string> foldersOpened_;
 };
 
-TEST_F(EdidWindow, ReadButtonDumpsIntoTheMemoAndSaves) {
+// "Read twice and compare" is checked: two sessions, each the documented read, then the save
+// dialog once and the dump once. Reads that differ leave the chosen file as it was and are
+// kept beside it. Unchecked, the box leaves the single documented read.
+TEST_F(EdidWindow, ReadButtonReadsTwiceAsksOnceAndSavesOrKeepsTheReadsThatDiffer) {
+  ASSERT_TRUE(window_->Safety->readTwiceBox()->isChecked());
   dialogs_.answerNextDialog(path("panel.bin"));
   click(window_->EDID_READ);
-
-  const QStringList lines = memo();
-  ASSERT_TRUE(lines.contains(QString::fromUtf8(edid::msg::kReadDone)));
-  // The header row of the dump, in the fixed layout.
-  EXPECT_TRUE(
-      lines.contains(": 00 FF FF FF FF FF FF 00 52 D8 15 6A 2C 01 00 00 ........R..j...."));
-  const auto saved = lines.indexOf(QString::fromStdString(path("panel.bin")));
-  ASSERT_GE(saved, 0);
-  EXPECT_GT(lines.indexOf(QString("Manufacturer: TVX")), saved);  // the decode, after the save
-  EXPECT_EQ(fileBytes(path("panel.bin")), contents());
+  const auto twice = adapter_->receivedPerOpen();
+  EXPECT_EQ(twice, (std::vector<Bytes>{{'B', 'E', 'r', 'I'}, {'B', 'E', 'r', 'I'}}));
   ASSERT_EQ(dialogs_.dialogsShown().size(), 1u);
   EXPECT_EQ(dialogs_.dialogsShown()[0].title, "Укажите имя файла для сохранения.");
+  EXPECT_EQ(fileBytes(path("panel.bin")), contents());
+  QStringList lines = memo();
+  // The header row of the dump, in the fixed layout, once.
+  const QString dumpRow(": 00 FF FF FF FF FF FF 00 52 D8 15 6A 2C 01 00 00 ........R..j....");
+  EXPECT_EQ(lines.count(dumpRow), 1);
+  EXPECT_LT(lines.indexOf(dumpRow), lines.indexOf(QString::fromStdString(path("panel.bin"))));
+  EXPECT_GT(lines.indexOf(QString("Manufacturer: TVX")),
+            lines.indexOf(QString::fromUtf8(edid::msg::kDoubleRead.readsMatch)));
   EXPECT_EQ(window_->tool().fileName(), path("panel.bin"));
+
+  // A poor contact spoils the first read.
+  const Bytes earlier{7, 7, 7};
+  writeFile(path("panel.bin"), earlier);
+  adapter_->clearRecords();
+  adapter_->setFaults({.flaky = emu::FlakyContact{.open = 0, .seed = 3, .from = 3 + 10,
+                                                  .span = 200, .flips = 2}});
+  dialogs_.answerNextDialog(path("panel.bin"));
+  click(window_->EDID_READ);
+  adapter_->setFaults({});
+  EXPECT_EQ(dialogs_.dialogsShown().size(), 2u);
+  EXPECT_EQ(fileBytes(path("panel.bin")), earlier);
+  EXPECT_NE(fileBytes(path("panel.bin.read1.mismatch")), contents());
+  EXPECT_EQ(fileBytes(path("panel.bin.read2.mismatch")), contents());
+  lines = memo();
+  EXPECT_FALSE(lines.contains(QString::fromUtf8(edid::msg::kDoubleRead.readsMatch)));
+  EXPECT_FALSE(lines.contains(dumpRow));
+  EXPECT_TRUE(window_->EDID_READ->isEnabled());
+
+  // Unchecked: one session, the documented read, with the dump before the dialog and the
+  // decode after the save.
+  adapter_->clearRecords();
+  window_->Safety->readTwiceBox()->click();
+  dialogs_.answerNextDialog(path("once.bin"));
+  click(window_->EDID_READ);
+  EXPECT_EQ(adapter_->receivedPerOpen(), std::vector<Bytes>{twice[0]});
+  EXPECT_EQ(fileBytes(path("once.bin")), contents());
+  lines = memo();
+  const auto saved = lines.indexOf(QString::fromStdString(path("once.bin")));
+  ASSERT_GE(saved, 0);
+  EXPECT_LT(lines.indexOf(dumpRow), saved);
+  EXPECT_GT(lines.indexOf(QString("Manufacturer: TVX")), saved);  // the decode, after the save
+  EXPECT_FALSE(lines.contains(QString::fromUtf8(edid::msg::kDoubleRead.readsMatch)));
+  EXPECT_EQ(window_->tool().fileName(), path("once.bin"));
 }
 
 TEST_F(EdidWindow, WriteButtonReportsAnUnopenableFileInABox) {
@@ -114,7 +157,8 @@ TEST_F(EdidWindow, AReadWaitingOnASilentAdapterKeepsTheWindowAliveAndTakesNoClic
   EXPECT_TRUE(window_->busy());
   EXPECT_FALSE(window_->EDID_READ->isEnabled());
   EXPECT_FALSE(window_->EDID_WRITE->isEnabled());
-  EXPECT_FALSE(window_->CheckBox_EDID_verify->isEnabled());
+  EXPECT_FALSE(window_->Safety->verifyBox()->isEnabled());
+  EXPECT_FALSE(window_->Safety->readTwiceBox()->isEnabled());
   ASSERT_TRUE(waitUntil([this] { return !window_->busy(); }));
   ticker.stop();
 
@@ -143,8 +187,8 @@ TEST_F(EdidWindow, AWriteOffersToCorrectAWrongChecksumAndKeepsItsSafetySteps) {
   const Bytes before = contents();
 
   // Both steps are on unless the user turns them off.
-  EXPECT_TRUE(window_->CheckBox_EDID_verify->isChecked());
-  EXPECT_TRUE(window_->CheckBox_EDID_backup->isChecked());
+  EXPECT_TRUE(window_->Safety->verifyBox()->isChecked());
+  EXPECT_TRUE(window_->Safety->backupBox()->isChecked());
   dialogs_.answerThreeWayWith(Answer::kOther);
   dialogs_.answerNextDialog(path("wrong.bin"));
   click(window_->EDID_WRITE);
@@ -158,8 +202,8 @@ TEST_F(EdidWindow, AWriteOffersToCorrectAWrongChecksumAndKeepsItsSafetySteps) {
   EXPECT_EQ(fileBytes(backup.string()), before);
 
   // Both off and Yes to the checksum: the documented write alone, the image as it is.
-  window_->CheckBox_EDID_verify->setChecked(false);
-  window_->CheckBox_EDID_backup->setChecked(false);
+  window_->Safety->verifyBox()->setChecked(false);
+  window_->Safety->backupBox()->setChecked(false);
   dialogs_.answerThreeWayWith(Answer::kYes);
   dialogs_.answerNextDialog(path("wrong.bin"));
   click(window_->EDID_WRITE);
@@ -167,9 +211,9 @@ TEST_F(EdidWindow, AWriteOffersToCorrectAWrongChecksumAndKeepsItsSafetySteps) {
   EXPECT_EQ(sent().size(), 3u + 256u + 1u);
   EXPECT_EQ(contents(), wrong);
 
-  // The backups folder is shown through the dialogs; nothing is launched here.
-  window_->BitBtn_EDID_backups->click();
-  EXPECT_EQ(dialogs_.foldersShown(), std::vector<std::string>{path("backups")});
+  // The backups folder is opened through the context's opener; nothing is launched here.
+  window_->Safety->openFolderButton()->click();
+  EXPECT_EQ(foldersOpened_, std::vector<std::string>{path("backups")});
 }
 
 }  // namespace
