@@ -38,10 +38,14 @@ constexpr ActionEntry kActions[] = {
      "                what the line should give, and whether the link is sound or what looks\n"
      "                wrong (lost answers, a wrong firmware tag, slow answers). Fails unless\n"
      "                every handshake passed in time. Ctrl-C stops it (it then fails).\n"},
-    {"edid", "read", Operation::kEdidRead, true, true, kAdapter,
-     "[--port PATH] edid read FILE [--force]",
+    {"edid", "read", Operation::kEdidRead, true, true, kAdapter | opt::kSingleRead,
+     "[--port PATH] edid read FILE [--single-read] [--force]",
      "Reads the panel's EEPROM, shows it as a hex dump and saves it to FILE.\n"
-     "An existing FILE is refused unless --force is given.\n"},
+     "An existing FILE is refused unless --force is given.\n"
+     "The EEPROM is read twice and the two reads compared; only equal reads are saved. Reads\n"
+     "that differ fail the read (check the cable and the contacts) and are kept beside FILE\n"
+     "as FILE.read1.mismatch and FILE.read2.mismatch; FILE is left as it was.\n"
+     "  --single-read  one read, not compared\n"},
     {"edid", "write", Operation::kEdidWrite, true, true, kAdapter | kSafety | opt::kFixChecksum,
      "[--port PATH] edid write FILE [--fix-checksum] [--no-backup] [--no-verify] [--force]",
      "Writes the first 256 bytes of FILE into the panel's EEPROM (a shorter file leaves the\n"

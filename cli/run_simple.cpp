@@ -1,5 +1,5 @@
-// The adapter check and the EDID EEPROM's read, on the calling thread, and the EDID write
-// with its safety steps.
+// The adapter check, and the EDID EEPROM's read (twice and compared, or with --single-read
+// once on the calling thread) and write with its safety steps.
 
 #include "cli/run_cli.h"
 #include "cli/runners.h"
@@ -8,6 +8,7 @@
 #include "cli/worker.h"
 #include "link/connection_test.h"
 #include "link/link_quality.h"
+#include "tools/edid/edid_double_read.h"
 #include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
 
@@ -28,7 +29,14 @@ int runEdid(const Command& command, const CliEnv& env) {
   TerminalView view(env);
   view.answerDialogsWith(command.file);
   edid::EdidTool tool(*bus, view, env.bounds.edid);
-  if (command.operation == Operation::kEdidRead) return tool.read() ? kExitSuccess : kExitFailure;
+  if (command.operation == Operation::kEdidRead) {
+    if (command.singleRead) return tool.read() ? kExitSuccess : kExitFailure;
+    // Two reads compared; neither stops part-way.
+    DoubleRead twice = edid::edidDoubleRead(tool, view);
+    PhaseChain chain = twice.chain();
+    superviseChain(chain, env, view, [] {}, Supervision::readGoesOnNote());
+    return twice.succeeded() ? kExitSuccess : kExitFailure;
+  }
   // The write with its image checks, backup and read-back; no step of it can stop part-way.
   edid::EdidSafeOps safe(tool, view);
   PhaseChain chain = safe.write(safetyOptionsOf(command, env), command.fixChecksum);

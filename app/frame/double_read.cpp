@@ -27,11 +27,13 @@ std::optional<ImageMismatch> differences(std::span<const std::uint8_t> a,
 
 PhaseChain DoubleRead::chain() {
   succeeded_ = false;
+  matched_ = false;
   first_.clear();
   second_.clear();
   PhaseChain chain;
   chain.add([this](bool) {
-    if (!steps_.chooseTarget(target_)) return finish(false);
+    if (steps_.begin) steps_.begin();
+    if (!steps_.chooseAfterReads && !steps_.chooseTarget(target_)) return finish(false);
     return read(first_, texts_.firstRead);
   });
   chain.add([this](bool read) { return afterFirst(read); });
@@ -46,7 +48,7 @@ PhaseStep DoubleRead::read(MemoryImage& into, const char* purpose) {
 
 PhaseStep DoubleRead::afterFirst(bool read) {
   if (!read || !first_.whole()) {
-    keepPartial(first_);
+    if (!steps_.chooseAfterReads) keepPartial(first_);
     return finish(false);
   }
   return this->read(second_, texts_.secondRead);
@@ -54,15 +56,22 @@ PhaseStep DoubleRead::afterFirst(bool read) {
 
 PhaseStep DoubleRead::afterSecond(bool read) {
   if (!read || !second_.whole()) {
-    keepPartial(second_);
-    // The first read is whole but was never compared: kept, under a name that says so.
-    keepRead(first_, ".read1.unconfirmed", texts_.unconfirmedKept);
+    if (!steps_.chooseAfterReads) {
+      keepPartial(second_);
+      // The first read is whole but was never compared: kept, under a name that says so.
+      keepRead(first_, ".read1.unconfirmed", texts_.unconfirmedKept);
+    }
     return finish(false);
   }
   if (const auto mismatch = differences(first_.bytes(), second_.bytes())) {
     return reportMismatch(mismatch->count, mismatch->firstAddress);
   }
+  matched_ = true;
   const auto& image = second_.bytes();
+  if (steps_.chooseAfterReads) {
+    if (steps_.showImage) steps_.showImage(image);
+    if (!steps_.chooseTarget(target_)) return finish(false);
+  }
   if (target_.write(image.data(), image.size()) && target_.commit()) {
     view_.logLine(texts_.readsMatch);
     return finish(true);
@@ -79,6 +88,8 @@ PhaseStep DoubleRead::reportMismatch(std::size_t count, std::size_t firstAddress
   view_.setGaugeColor(steps_.gauge, colors::kRed);
   view_.logLine(std::string(texts_.differIn) + std::to_string(count) + texts_.firstAt +
                 hexAddress(firstAddress) + texts_.checkContacts);
+  // Said before the dialog, so the file chosen is known to be for the two reads kept.
+  if (steps_.chooseAfterReads && !steps_.chooseTarget(target_)) return finish(false);
   keepRead(first_, ".read1.mismatch", texts_.readKept);
   keepRead(second_, ".read2.mismatch", texts_.readKept);
   return finish(false);
@@ -105,6 +116,7 @@ PhaseStep DoubleRead::finish(bool success) {
   // An image not saved leaves the chosen name as it was; its temporary file goes.
   target_.abandon();
   succeeded_ = success;
+  if (matched_ && steps_.afterImage) steps_.afterImage(second_.bytes());
   return PhaseStep::end();
 }
 

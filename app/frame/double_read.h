@@ -6,8 +6,14 @@
 // fails saying where they differ, and both reads are kept beside it as
 // "<name>.read1.mismatch" and "<name>.read2.mismatch", names nobody takes for a good dump.
 // A read that fails keeps what it received as "<name>.partial", as a single read does.
+// A tool whose read asks for its file only once the adapter is done (the EDID read) takes
+// both reads first and asks once after the compare: for the image when they are equal, for
+// where to keep them when they differ; a read that fails then keeps nothing, as its single
+// read does.
 
+#include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 #include "app/frame/double_read_texts.h"
@@ -29,6 +35,15 @@ struct DoubleReadSteps {
   std::function<bool()> runWork;
   bool stoppable = false;  // the tool's stop request ends a read early
   int gauge = 0;           // the gauge a mismatch turns red
+
+  // Runs as the chain starts, before anything else (a read button's clearing of the log).
+  std::function<void()> begin;
+  // The dialog after the two reads, not before them.
+  bool chooseAfterReads = false;
+  // With equal reads: the image shown before the dialog, and after the file is dealt with
+  // (saved or not). Either may be left empty.
+  std::function<void(std::span<const std::uint8_t> image)> showImage;
+  std::function<void(std::span<const std::uint8_t> image)> afterImage;
 };
 
 class DoubleRead {
@@ -55,6 +70,7 @@ class DoubleRead {
   ToolView& view_;
   const DoubleReadTexts& texts_;
   StagedImage target_;
+  bool matched_ = false;  // the two reads of this run were equal
   MemoryImage first_;
   MemoryImage second_;
   bool succeeded_ = false;

@@ -1,7 +1,6 @@
 #pragma once
-// File dialogs, message boxes and the desktop's file manager behind one interface, so
-// windows show real dialogs and tests answer them from a script without blocking or
-// launching anything.
+// File dialogs and message boxes behind one interface, so windows show real dialogs and
+// tests answer them from a script without blocking.
 
 #include <optional>
 #include <string>
@@ -28,12 +27,6 @@ class DialogProvider {
   virtual Answer askYesNoOr(const std::string& text, const std::string& other, QWidget* parent) {
     (void)other;
     return askYesNo(text, parent) ? Answer::kYes : Answer::kNo;
-  }
-  // Shows the folder in the desktop's file manager; false when that could not be started.
-  virtual bool showFolder(const std::string& path, QWidget* parent) {
-    (void)path;
-    (void)parent;
-    return false;
   }
 };
 

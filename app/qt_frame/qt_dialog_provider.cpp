@@ -1,10 +1,8 @@
 #include "app/qt_frame/qt_dialog_provider.h"
 
-#include <QDesktopServices>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QUrl>
 
 namespace tarvex {
 
@@ -46,10 +44,6 @@ Answer QtDialogProvider::askYesNoOr(const std::string& text, const std::string& 
   box.exec();
   if (box.clickedButton() == third) return Answer::kOther;
   return box.clickedButton() == box.button(QMessageBox::Yes) ? Answer::kYes : Answer::kNo;
-}
-
-bool QtDialogProvider::showFolder(const std::string& path, QWidget*) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 
 void QtDialogProvider::showMessage(const std::string& text, QWidget* parent) {

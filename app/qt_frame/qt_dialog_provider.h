@@ -15,7 +15,6 @@ class QtDialogProvider final : public DialogProvider {
   void showMessage(const std::string& text, QWidget* parent) override;
   bool askYesNo(const std::string& text, QWidget* parent) override;
   Answer askYesNoOr(const std::string& text, const std::string& other, QWidget* parent) override;
-  bool showFolder(const std::string& path, QWidget* parent) override;
 };
 
 }  // namespace tarvex

@@ -145,7 +145,26 @@ TEST_F(CliEdidTest, AnExistingFileIsOnlyOverwrittenWithForce) {
     EXPECT_EQ(run({"--force", "edid", "read", target}), kExitFailure);
     EXPECT_NE(err().find("Ошибка создания файла."), std::string::npos);
   }
-  EXPECT_EQ(adapter_->openCount(), 1u);  // only the read above
+  EXPECT_EQ(adapter_->openCount(), 2u);  // only the read above, taken twice
+}
+
+// A read is taken twice, each session the documented read; --single-read sends it once.
+TEST_F(CliEdidTest, ReadIsTakenTwiceAndSingleReadSendsTheDocumentedReadOnce) {
+  ASSERT_EQ(run({"edid", "read", path("twice.bin")}), kExitSuccess) << err();
+  const auto twice = adapter_->receivedPerOpen();
+  ASSERT_EQ(twice.size(), 2u);
+  EXPECT_EQ(twice[0], twice[1]);
+  EXPECT_TRUE(outHas(edid::msg::kDoubleRead.readsMatch));
+
+  adapter_->clearRecords();
+  ASSERT_EQ(run({"edid", "read", "--single-read", path("once.bin")}), kExitSuccess) << err();
+  const auto once = adapter_->receivedPerOpen();
+  ASSERT_EQ(once.size(), 1u);
+  EXPECT_EQ(once[0], twice[0]);
+  EXPECT_FALSE(outHas(edid::msg::kDoubleRead.readsMatch));
+  EXPECT_EQ(readFile(path("once.bin")), eepromBytes());
+  EXPECT_EQ(readFile(path("twice.bin")), eepromBytes());
+  EXPECT_EQ(run({"edid", "write", "--single-read", path("once.bin")}), kExitUsage);
 }
 
 TEST_F(CliEdidTest, ReadFailuresEndWithStatusOne) {

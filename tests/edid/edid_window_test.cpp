@@ -30,6 +30,10 @@ class EdidWindow : public EdidBench {
     ensureApplication();
     EdidBench::SetUp();
     context_.backupsFolder = path("backups");
+    context_.openFolder = [this](const std::string& folder) {
+      foldersOpened_.push_back(folder);
+      return true;
+    };
     window_ = std::make_unique<TEDID_form>(context_, nullptr, bounds_);
     window_->show();
   }
@@ -53,24 +57,45 @@ class EdidWindow : public EdidBench {
                            .writeAck = std::chrono::milliseconds(300),
                            .writeStatus = std::chrono::milliseconds(300)};
   std::unique_ptr<TEDID_form> window_;
+  std::vector<std::string> foldersOpened_;
 };
 
-TEST_F(EdidWindow, ReadButtonDumpsIntoTheMemoAndSaves) {
+// "Read twice and compare" is checked: two sessions, each the documented read, then the save
+// dialog once and the dump once. Unchecked, the box leaves the single documented read.
+TEST_F(EdidWindow, ReadButtonReadsTwiceAndAsksOnceOrUncheckedReadsOnce) {
+  ASSERT_TRUE(window_->Safety->readTwiceBox()->isChecked());
   dialogs_.answerNextDialog(path("panel.bin"));
   click(window_->EDID_READ);
-
-  const QStringList lines = memo();
-  ASSERT_TRUE(lines.contains(QString::fromUtf8(edid::msg::kReadDone)));
-  // The header row of the dump, in the fixed layout.
-  EXPECT_TRUE(
-      lines.contains(": 00 FF FF FF FF FF FF 00 52 D8 15 6A 2C 01 00 00 ........R..j...."));
-  const auto saved = lines.indexOf(QString::fromStdString(path("panel.bin")));
-  ASSERT_GE(saved, 0);
-  EXPECT_GT(lines.indexOf(QString("Manufacturer: TVX")), saved);  // the decode, after the save
-  EXPECT_EQ(fileBytes(path("panel.bin")), contents());
+  const auto twice = adapter_->receivedPerOpen();
+  EXPECT_EQ(twice, (std::vector<Bytes>{{'B', 'E', 'r', 'I'}, {'B', 'E', 'r', 'I'}}));
   ASSERT_EQ(dialogs_.dialogsShown().size(), 1u);
   EXPECT_EQ(dialogs_.dialogsShown()[0].title, "Укажите имя файла для сохранения.");
+  EXPECT_EQ(fileBytes(path("panel.bin")), contents());
+  const QStringList lines = memo();
+  // The header row of the dump, in the fixed layout, once.
+  const QString dumpRow(": 00 FF FF FF FF FF FF 00 52 D8 15 6A 2C 01 00 00 ........R..j....");
+  EXPECT_EQ(lines.count(dumpRow), 1);
+  EXPECT_LT(lines.indexOf(dumpRow), lines.indexOf(QString::fromStdString(path("panel.bin"))));
+  const auto matched = lines.indexOf(QString::fromUtf8(edid::msg::kDoubleRead.readsMatch));
+  ASSERT_GE(matched, 0);
+  EXPECT_GT(lines.indexOf(QString("Manufacturer: TVX")), matched);
   EXPECT_EQ(window_->tool().fileName(), path("panel.bin"));
+
+  // Unchecked: one session, the documented read, with the dump before the dialog and the
+  // decode after the save.
+  adapter_->clearRecords();
+  window_->Safety->readTwiceBox()->click();
+  dialogs_.answerNextDialog(path("once.bin"));
+  click(window_->EDID_READ);
+  EXPECT_EQ(adapter_->receivedPerOpen(), std::vector<Bytes>{twice[0]});
+  EXPECT_EQ(fileBytes(path("once.bin")), contents());
+  const QStringList single = memo();
+  const auto saved = single.indexOf(QString::fromStdString(path("once.bin")));
+  ASSERT_GE(saved, 0);
+  EXPECT_LT(single.indexOf(dumpRow), saved);
+  EXPECT_GT(single.indexOf(QString("Manufacturer: TVX")), saved);  // the decode, after the save
+  EXPECT_FALSE(single.contains(QString::fromUtf8(edid::msg::kDoubleRead.readsMatch)));
+  EXPECT_EQ(window_->tool().fileName(), path("once.bin"));
 }
 
 TEST_F(EdidWindow, WriteButtonReportsAnUnopenableFileInABox) {
@@ -114,7 +139,8 @@ TEST_F(EdidWindow, AReadWaitingOnASilentAdapterKeepsTheWindowAliveAndTakesNoClic
   EXPECT_TRUE(window_->busy());
   EXPECT_FALSE(window_->EDID_READ->isEnabled());
   EXPECT_FALSE(window_->EDID_WRITE->isEnabled());
-  EXPECT_FALSE(window_->CheckBox_EDID_verify->isEnabled());
+  EXPECT_FALSE(window_->Safety->verifyBox()->isEnabled());
+  EXPECT_FALSE(window_->Safety->readTwiceBox()->isEnabled());
   ASSERT_TRUE(waitUntil([this] { return !window_->busy(); }));
   ticker.stop();
 
@@ -143,8 +169,8 @@ TEST_F(EdidWindow, AWriteOffersToCorrectAWrongChecksumAndKeepsItsSafetySteps) {
   const Bytes before = contents();
 
   // Both steps are on unless the user turns them off.
-  EXPECT_TRUE(window_->CheckBox_EDID_verify->isChecked());
-  EXPECT_TRUE(window_->CheckBox_EDID_backup->isChecked());
+  EXPECT_TRUE(window_->Safety->verifyBox()->isChecked());
+  EXPECT_TRUE(window_->Safety->backupBox()->isChecked());
   dialogs_.answerThreeWayWith(Answer::kOther);
   dialogs_.answerNextDialog(path("wrong.bin"));
   click(window_->EDID_WRITE);
@@ -158,8 +184,8 @@ TEST_F(EdidWindow, AWriteOffersToCorrectAWrongChecksumAndKeepsItsSafetySteps) {
   EXPECT_EQ(fileBytes(backup.string()), before);
 
   // Both off and Yes to the checksum: the documented write alone, the image as it is.
-  window_->CheckBox_EDID_verify->setChecked(false);
-  window_->CheckBox_EDID_backup->setChecked(false);
+  window_->Safety->verifyBox()->setChecked(false);
+  window_->Safety->backupBox()->setChecked(false);
   dialogs_.answerThreeWayWith(Answer::kYes);
   dialogs_.answerNextDialog(path("wrong.bin"));
   click(window_->EDID_WRITE);
@@ -167,9 +193,9 @@ TEST_F(EdidWindow, AWriteOffersToCorrectAWrongChecksumAndKeepsItsSafetySteps) {
   EXPECT_EQ(sent().size(), 3u + 256u + 1u);
   EXPECT_EQ(contents(), wrong);
 
-  // The backups folder is shown through the dialogs; nothing is launched here.
-  window_->BitBtn_EDID_backups->click();
-  EXPECT_EQ(dialogs_.foldersShown(), std::vector<std::string>{path("backups")});
+  // The backups folder is opened through the context's opener; nothing is launched here.
+  window_->Safety->openFolderButton()->click();
+  EXPECT_EQ(foldersOpened_, std::vector<std::string>{path("backups")});
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
-// The EDID read and write against a panel EEPROM whose replies come in random pieces.
+// The EDID read and write against a panel EEPROM whose replies come in random pieces. The
+// read runs as the window runs it (twice, compared) and, in its single row, as --single-read
+// runs it.
 
 #include <algorithm>
 
 #include "emulator/eeprom/panel_eeprom.h"
 #include "tests/reliability/operations.h"
 #include "tests/support/recording_view.h"
+#include "tools/edid/edid_double_read.h"
 #include "tools/edid/edid_messages.h"
 #include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
@@ -66,9 +69,10 @@ class EdidBench : public Bench {
 
 class EdidReadBench final : public EdidBench {
  public:
-  explicit EdidReadBench(const BenchConfig& config)
+  EdidReadBench(const BenchConfig& config, Reads reads)
       : EdidBench(config, std::make_shared<emu::PanelEeprom>()) {
     eeprom_->setContents(toContents(randomImage(256)));
+    if (reads == Reads::kTwice) useDoubleRead(msg::kDoubleRead);
   }
   OpKind kind() const override { return OpKind::kRead; }
   bool applies(Fault fault) const override {
@@ -76,11 +80,17 @@ class EdidReadBench final : public EdidBench {
   }
   void run() override {
     view_.answerNextDialog(imagePath());
-    reported_ = tool_.read();
+    if (!readsTwice()) {
+      reported_ = tool_.read();
+      return;
+    }
+    DoubleRead reads = edid::edidDoubleRead(tool_, view_);
+    reported_ = runDoubleRead(reads);
   }
-  // The read ends at the adapter ('I', link closed) before the save dialog: it succeeded
-  // when it was read and then stored.
+  // The single read ends at the adapter ('I', link closed) before the save dialog: it
+  // succeeded when it was read and then stored. Two reads tell it by their match.
   bool claimedSuccess() const override {
+    if (readsTwice()) return Bench::claimedSuccess();
     return hasLine(msg::kReadDone) && errorBoxes().empty() && !hasLine(msg::kFileNotSaved);
   }
   bool adapterSucceedsBeforeFile() const override {
@@ -147,7 +157,10 @@ class EdidWriteBench final : public EdidBench {
 }  // namespace
 
 std::unique_ptr<Bench> makeEdidRead(const BenchConfig& config) {
-  return std::make_unique<EdidReadBench>(config);
+  return std::make_unique<EdidReadBench>(config, Reads::kTwice);
+}
+std::unique_ptr<Bench> makeEdidSingleRead(const BenchConfig& config) {
+  return std::make_unique<EdidReadBench>(config, Reads::kOnce);
 }
 
 std::unique_ptr<Bench> makeEdidWrite(const BenchConfig& config) {

@@ -6,6 +6,7 @@ const std::vector<Operation>& operations() {
   static const std::vector<Operation> all = {
       {"connection test", makeConnectionTest},
       {"EDID read", makeEdidRead},
+      {"EDID read, single", makeEdidSingleRead},
       {"EDID write", makeEdidWrite},
       {"EDID write, steps off", makeEdidWriteStepsOff},
       {"KB90xx read", makeKb90Read},

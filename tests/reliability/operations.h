@@ -18,6 +18,7 @@ const std::vector<Operation>& operations();
 
 std::unique_ptr<Bench> makeConnectionTest(const BenchConfig& config);
 std::unique_ptr<Bench> makeEdidRead(const BenchConfig& config);
+std::unique_ptr<Bench> makeEdidSingleRead(const BenchConfig& config);
 std::unique_ptr<Bench> makeEdidWrite(const BenchConfig& config);
 std::unique_ptr<Bench> makeEdidWriteStepsOff(const BenchConfig& config);
 std::unique_ptr<Bench> makeKb90Read(const BenchConfig& config);

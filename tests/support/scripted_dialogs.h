@@ -61,17 +61,6 @@ class ScriptedDialogs final : public DialogProvider {
     questions_.push_back(text);
     return threeWay_;
   }
-  // Folders are written down, never shown.
-  bool showFolder(const std::string& path, QWidget*) override {
-    std::lock_guard lock(mutex_);
-    folders_.push_back(path);
-    return true;
-  }
-  std::vector<std::string> foldersShown() const {
-    std::lock_guard lock(mutex_);
-    return folders_;
-  }
-
   std::vector<FileDialogSpec> dialogsShown() const {
     std::lock_guard lock(mutex_);
     return shown_;
@@ -94,7 +83,6 @@ class ScriptedDialogs final : public DialogProvider {
   std::vector<std::string> questions_;
   bool yes_ = false;
   Answer threeWay_ = Answer::kNo;
-  std::vector<std::string> folders_;
 };
 
 }  // namespace tarvex::test

@@ -60,10 +60,6 @@ std::string checksumCorrected(std::uint8_t stored, std::uint8_t correct) {
          hexByte(correct) + " (the file is not changed).";
 }
 
-std::string backupsFolderNotOpened(const std::string& folder) {
-  return "The backups folder could not be shown: " + printable(folder);
-}
-
 std::string edidVersion(int version, int revision) {
   return "EDID version: " + std::to_string(version) + "." + std::to_string(revision);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "app/frame/double_read_texts.h"
 #include "app/frame/safety_texts.h"
 
 namespace tarvex::edid::msg {
@@ -62,6 +63,20 @@ inline constexpr const char* kNoPreferredMode = "Preferred mode: not given.";
 std::string monitorName(const std::string& escapedName);
 inline constexpr const char* kNoMonitorName = "Monitor name: not given.";
 
+// Every read is taken twice and the two compared: a poor contact gives reads that differ.
+inline constexpr DoubleReadTexts kDoubleRead{
+    .firstRead = "Read 1 of 2 ...",
+    .secondRead = "Read 2 of 2, to compare with the first ...",
+    .readsMatch = "The two reads match, the image is saved.",
+    .differIn = "ERROR: the two reads of the EEPROM differ in ",
+    .firstAt = " bytes, first at address ",
+    .checkContacts = ": check the cable and the contacts, then read again.",
+    .readKept = "A read kept for comparison in: ",
+    .unconfirmedKept = "The first read (not compared) is kept in: ",
+    .fileWriteFailed = kFileNotSaved,
+    .partial = {"The image that could not be saved whole is kept in: ", " (", " bytes)"},
+};
+
 // The steps around a write: image checks, backup, read-back.
 inline constexpr const char* kBackupRead = "Reading EEPROM into a backup copy ...";
 inline constexpr const char* kVerifyRead = "Reading EEPROM back to verify the write ...";
@@ -92,9 +107,5 @@ inline constexpr const char* kCaption = "EEPROM LCD read/write VER4.1";
 inline constexpr const char* kReadButton = "EDID_READ";
 inline constexpr const char* kWriteButton = "EDID_WRITE";
 inline constexpr const char* kExitButton = "EXIT";
-inline constexpr const char* kVerifyBox = "Verify after write";
-inline constexpr const char* kBackupBox = "Backup before erase/write";
-inline constexpr const char* kBackupsButton = "Backups folder...";
-std::string backupsFolderNotOpened(const std::string& folder);
 
 }  // namespace tarvex::edid::msg

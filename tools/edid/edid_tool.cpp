@@ -38,7 +38,7 @@ bool EdidTool::read() {
   view_.clearLog();
   if (!readEeprom(true)) return false;
   const bool saved = saveImage();
-  logDecode();
+  logDecode(image());
   return saved;
 }
 
@@ -77,36 +77,46 @@ bool EdidTool::readEeprom(bool dump) {
   }
 
   view_.logLine(msg::kReadDone);
-  if (dump) {
-    for (const auto& line : hexDump(image())) view_.logLine(line);
-    view_.logLine("");
-  }
+  if (dump) logDump(image());
   sendOutcome(link_, true);
   CloseAdapterLink(link_);
   return true;
 }
 
-void EdidTool::logDecode() {
-  // After every line the read itself logs, set off by an empty line.
+void EdidTool::logDump(std::span<const std::uint8_t> image) {
+  if (image.size() < kImageSize) return;
+  for (const auto& line : hexDump(image.first<kImageSize>())) view_.logLine(line);
   view_.logLine("");
-  for (const auto& line : decodeLines(decodeEdid(image()))) view_.logLine(line);
 }
 
-bool EdidTool::saveImage() {
+void EdidTool::logDecode(std::span<const std::uint8_t> image) {
+  // After every line the read itself logs, set off by an empty line.
+  view_.logLine("");
+  for (const auto& line : decodeLines(decodeEdid(image))) view_.logLine(line);
+}
+
+bool EdidTool::beginSave(StagedImage& file, bool forImage) {
   const auto chosen = view_.chooseFile(saveDialog());
   if (!chosen) {
     view_.logLine(msg::kSaveInterrupted);
     return false;
   }
   fileName_ = *chosen;
-  StagedImage file;
   if (!file.begin(fileName_)) {
     view_.showErrorBox(dialog_text::kCreateFailed);
     view_.logLine("");
     return false;
   }
-  view_.logLine(msg::kSaveFile);
-  view_.logLine(printable(fileName_));
+  if (forImage) {
+    view_.logLine(msg::kSaveFile);
+    view_.logLine(printable(fileName_));
+  }
+  return true;
+}
+
+bool EdidTool::saveImage() {
+  StagedImage file;
+  if (!beginSave(file, true)) return false;
   // Nothing looking like a saved EEPROM is left under the chosen name unless all of it is.
   const bool stored = file.write(image().data(), kImageSize) && file.commit();
   if (!stored) {

@@ -13,6 +13,7 @@
 
 #include "app/frame/file_load.h"
 #include "app/frame/image_sink.h"
+#include "app/frame/staged_image.h"
 #include "app/frame/tool_view.h"
 #include "link/ft_device.h"
 #include "link/link_io.h"
@@ -51,6 +52,13 @@ class EdidTool {
   // The write of an image already chosen and checked, from the link's opening on. A shorter
   // image is padded with FFh, a longer one cut to 256 bytes.
   bool writeImage(std::span<const std::uint8_t> bytes);
+  // The save dialog, then the file begun under the chosen name. `forImage`: the name is
+  // logged as the image's file (not when it names where two reads that differ are kept).
+  // False once a cancel or a failure is logged (and boxed).
+  bool beginSave(StagedImage& file, bool forImage);
+  // A read image as the read shows it: the hex dump and an empty line; and its decode.
+  void logDump(std::span<const std::uint8_t> image);
+  void logDecode(std::span<const std::uint8_t> image);
   // The 256 bytes the last write sent to the EEPROM, padding included.
   std::span<const std::uint8_t, kImageSize> sentImage() const { return sent_; }
 
@@ -70,8 +78,6 @@ class EdidTool {
   // The read from the link's opening to its closing; the dump when asked for.
   bool readEeprom(bool dump);
   bool saveImage();
-  // The short decode of the image read, for the log.
-  void logDecode();
   // The image into the transfer buffer: erased (FFh) where the bytes do not reach.
   void placeImage(std::span<const std::uint8_t> bytes);
   // The write from 'E','w' on, of the image in the transfer buffer.

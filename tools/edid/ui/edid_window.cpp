@@ -1,14 +1,13 @@
 #include "tools/edid/ui/edid_window.h"
 
 #include <QHBoxLayout>
-#include <filesystem>
-#include <system_error>
 #include <QScreen>
 #include <QVBoxLayout>
 
 #include "app/qt_frame/caption_color.h"
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/log_memo.h"
+#include "tools/edid/edid_double_read.h"
 #include "tools/edid/edid_messages.h"
 #include "tools/edid/ui/edid_worker.h"
 
@@ -30,6 +29,7 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
     : QtToolView(context, parent),
       tool_(context.bus, *this, bounds),
       safe_(tool_, *this),
+      doubleRead_(edid::edidDoubleRead(tool_, *this)),
       chain_(new ChainDriver([this](std::function<void()> body) { return makeWorker(std::move(body)); },
                              this)) {
   setObjectName("EDID_form");
@@ -41,19 +41,13 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
   EDID_WRITE = operationButton(this, edid::msg::kWriteButton, "#FF0000");
   EXIT_EDID = new QPushButton(QString::fromUtf8(edid::msg::kExitButton), this);
   EXIT_EDID->setObjectName("EXIT_EDID");
-  CheckBox_EDID_verify = new QCheckBox(QString::fromUtf8(edid::msg::kVerifyBox), this);
-  CheckBox_EDID_verify->setObjectName("CheckBox_EDID_verify");
-  CheckBox_EDID_verify->setChecked(true);
-  CheckBox_EDID_backup = new QCheckBox(QString::fromUtf8(edid::msg::kBackupBox), this);
-  CheckBox_EDID_backup->setObjectName("CheckBox_EDID_backup");
-  CheckBox_EDID_backup->setChecked(true);
-  BitBtn_EDID_backups = new QPushButton(QString::fromUtf8(edid::msg::kBackupsButton), this);
-  BitBtn_EDID_backups->setObjectName("BitBtn_EDID_backups");
+  Safety = new SafetyControls(true, context.backupsFolder, context.openFolder, this);
   addStartButton(EDID_READ);
   addStartButton(EDID_WRITE);
-  // What a write will do cannot change while one runs.
-  addStartButton(CheckBox_EDID_verify);
-  addStartButton(CheckBox_EDID_backup);
+  // What a read or a write will do cannot change while one runs.
+  addStartButton(Safety->verifyBox());
+  addStartButton(Safety->backupBox());
+  addStartButton(Safety->readTwiceBox());
 
   auto* layout = new QVBoxLayout(this);
   auto* buttons = new QHBoxLayout;
@@ -68,17 +62,11 @@ TEDID_form::TEDID_form(AppContext& context, QWidget* parent, edid::EdidBounds bo
   memo->setMinimumWidth(memo->fontMetrics().horizontalAdvance(QString(72, QLatin1Char('0'))));
   layout->addWidget(memo, 1);
   // Below the log, so the buttons and the log keep their places.
-  auto* safety = new QHBoxLayout;
-  safety->addWidget(CheckBox_EDID_verify);
-  safety->addWidget(CheckBox_EDID_backup);
-  safety->addStretch(1);
-  safety->addWidget(BitBtn_EDID_backups);
-  layout->addLayout(safety);
+  layout->addWidget(Safety);
 
   connect(EDID_READ, &QPushButton::clicked, this, &TEDID_form::EDID_READClick);
   connect(EDID_WRITE, &QPushButton::clicked, this, &TEDID_form::EDID_WRITEClick);
   connect(EXIT_EDID, &QPushButton::clicked, this, &TEDID_form::EXIT_EDIDClick);
-  connect(BitBtn_EDID_backups, &QPushButton::clicked, this, &TEDID_form::BitBtn_EDID_backupsClick);
   connect(chain_, &ChainDriver::ended, this, [this] { setStartButtonsEnabled(true); });
 
   resize(680, 556);
@@ -105,33 +93,22 @@ void TEDID_form::startOperation(PhaseChain chain) {
   chain_->start(std::move(chain));
 }
 
+// With "Read twice and compare" checked the read runs as a chain of two reads, each on its
+// own worker, and the save dialog after the compare; unchecked, the single documented read
+// runs on one worker.
 void TEDID_form::EDID_READClick() {
   if (busy()) return;
+  if (Safety->readTwice()) return startOperation(doubleRead_.chain());
   PhaseChain chain;
   chain.add([this](bool) { return PhaseStep::runWork([this] { return tool_.read(); }, false); });
   startOperation(std::move(chain));
-}
-
-SafetyOptions TEDID_form::safetyOptions() const {
-  SafetyOptions options;
-  options.verify = CheckBox_EDID_verify->isChecked();
-  options.backup = CheckBox_EDID_backup->isChecked();
-  options.backupsFolder = context().backupsFolder;
-  return options;
 }
 
 // The write runs as a chain: the file chosen and checked here, then the backup read, the
 // write and the read-back, each on its own worker.
 void TEDID_form::EDID_WRITEClick() {
   if (busy()) return;
-  startOperation(safe_.write(safetyOptions(), false));
-}
-
-void TEDID_form::BitBtn_EDID_backupsClick() {
-  const std::string& folder = context().backupsFolder;
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (!context().dialogs.showFolder(folder, this)) logLine(edid::msg::backupsFolderNotOpened(folder));
+  startOperation(safe_.write(Safety->options(), false));
 }
 
 void TEDID_form::EXIT_EDIDClick() {

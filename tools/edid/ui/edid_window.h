@@ -3,12 +3,13 @@
 // link session runs on a worker (EdidWorker), so the window stays responsive; while an
 // operation runs the start buttons are disabled and every handler refuses.
 
-#include <QCheckBox>
 #include <QPointer>
 #include <QPushButton>
 
+#include "app/frame/double_read.h"
 #include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
+#include "app/qt_frame/safety_controls.h"
 #include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
 
@@ -24,17 +25,14 @@ class TEDID_form : public QtToolView {
   QPushButton* EDID_READ = nullptr;
   QPushButton* EXIT_EDID = nullptr;
   QPushButton* EDID_WRITE = nullptr;
-  // The write's safety steps, both on by default, and the folder the backups go to.
-  QCheckBox* CheckBox_EDID_verify = nullptr;
-  QCheckBox* CheckBox_EDID_backup = nullptr;
-  QPushButton* BitBtn_EDID_backups = nullptr;
+  // Under the log: the write's backup and read-back, the read taken twice and the backups
+  // folder.
+  SafetyControls* Safety = nullptr;
 
   void EDID_READClick();
   void EDID_WRITEClick();
   // Clear the log, show the main window, hide this one.
   void EXIT_EDIDClick();
-  // Shows the backups folder in the desktop's file manager (created first if need be).
-  void BitBtn_EDID_backupsClick();
   // The dialogs' can-close notifications: a file name was confirmed.
   void SaveDialog1CanClose();
   void OpenDialog1CanClose();
@@ -50,10 +48,10 @@ class TEDID_form : public QtToolView {
   // Starts an operation unless one runs; the start buttons stay disabled until it ends.
   void startOperation(PhaseChain chain);
   ToolThread* makeWorker(std::function<void()> body);
-  SafetyOptions safetyOptions() const;
 
   edid::EdidTool tool_;
   edid::EdidSafeOps safe_;
+  DoubleRead doubleRead_;
   ChainDriver* chain_ = nullptr;
   QPointer<ToolThread> worker_;
 };
