@@ -26,6 +26,11 @@ echo "-- Windows build: $((SECONDS - start)) s"
 # A Wine prefix of the build's own, made once; no Mono or Gecko is needed.
 export WINEPREFIX="$PWD/$win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 [ -f "$WINEPREFIX/system.reg" ] || wine64 wineboot --init >/dev/null 2>&1
+# One wine server for the whole run: left to itself it exits a moment after its last
+# program, and a program starting just then loses its connection ("recvmsg: Connection
+# reset by peer").
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
 start=$SECONDS
 status=0
 ctest --test-dir "$win" --output-on-failure -j"$(nproc)" || status=1
