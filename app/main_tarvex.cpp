@@ -1,20 +1,11 @@
-// Tarvex on real adapters: FTDI USB-serial ports.
+// Tarvex on real adapters: this machine's FTDI adapters (link/system_bus.h).
 
 #include "app/frame/standard_streams.h"
 #include "app/start_up.h"
-
-#ifdef TARVEX_HAVE_SERIAL
-#include "link/serial/serial_bus.h"
-#else
-#include "app/no_device_bus.h"
-#endif
+#include "link/system_bus.h"
 
 int main(int argc, char** argv) {
   if (!tarvex::fillStandardStreams()) return 1;
-#ifdef TARVEX_HAVE_SERIAL
-  tarvex::serial::SerialBus bus;
-#else
-  tarvex::NoDeviceBus bus;
-#endif
-  return tarvex::runTarvex(argc, argv, bus, tarvex::installedBaseFilePaths());
+  const auto bus = tarvex::openSystemBus();
+  return tarvex::runTarvex(argc, argv, *bus, tarvex::installedBaseFilePaths());
 }

@@ -1,5 +1,7 @@
 #include "cli/actions.h"
 
+#include "app/frame/backup_store.h"
+
 #include <string>
 
 namespace tarvex::cli {
@@ -155,8 +157,9 @@ constexpr const char* kOutputs =
     "progress and message boxes go to standard error.\n"
     "Exit status: 0 when the operation succeeded, 1 when it failed, 2 for a usage error.\n"
     "A MEC16 erase or write, an ITE write, a KB90 write and an EDID write first read the\n"
-    "chip into a new file of the backups folder, $XDG_DATA_HOME/tarvex/backups\n"
-    "(~/.local/share/tarvex/backups by default), named TOOL-YYYYMMDD-HHMMSS.bin; backups\n"
+    "chip into a new file of the backups folder, ";
+constexpr const char* kOutputsAfterFolder =
+    ", named TOOL-YYYYMMDD-HHMMSS.bin; backups\n"
     "are never overwritten. A read-back failing to match fails the operation. A write or\n"
     "erase that fails once it has begun changing the flash says so: the flash is partly\n"
     "written, keep the board powered and connected, and write the image again.\n"
@@ -195,6 +198,8 @@ std::string programHelp() {
   text += kCommonOptions;
   text += "\n";
   text += kOutputs;
+  text += backupsFolderRule();
+  text += kOutputsAfterFolder;
   text += "See 'tarvex-cli TOOL --help' and 'man tarvex-cli'.\n";
   return text;
 }
@@ -222,6 +227,8 @@ std::string actionHelp(const ActionEntry& action) {
   text += kCommonOptions;
   text += "\n";
   text += kOutputs;
+  text += backupsFolderRule();
+  text += kOutputsAfterFolder;
   return text;
 }
 

@@ -49,10 +49,11 @@ struct CliEnv {
   std::function<std::chrono::steady_clock::time_point()> clock;
 };
 
-// Adapters of this machine (FTDI USB-serial ports), or the one device at --port.
+// Adapters of this machine (link/system_bus.h), or the one device at --port.
 BusFactory serialBusFactory();
 
-// The two base files in the user's home directory, where the program keeps them.
+// The two base files where the program keeps them: the user's home directory, on Windows
+// the root of the C: drive.
 void setHomeBaseFiles(CliEnv& env);
 
 }  // namespace tarvex::cli

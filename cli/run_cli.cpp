@@ -1,8 +1,6 @@
 #include "cli/run_cli.h"
 
-#include <filesystem>
-#include <system_error>
-
+#include "app/frame/native_files.h"
 #include "app/frame/printable.h"
 #include "app/frame/tool_view.h"
 #include "cli/command.h"
@@ -15,17 +13,15 @@ namespace {
 // before the adapter is touched, so a refused file costs nothing.
 bool existingFileRefused(const Command& command, const CliEnv& env) {
   if (!savesToFile(command.operation)) return false;
-  std::error_code ec;
   // A folder or a device is never an image file, --force or not; the tool itself would
   // refuse it too, but only after opening the adapter.
-  const auto target = std::filesystem::status(command.file, ec);
-  if (std::filesystem::exists(target) && !std::filesystem::is_regular_file(target)) {
+  if (native::kindOf(command.file) == native::PathKind::kOther) {
     *env.err << "tarvex-cli: " << dialog_text::kCreateFailed << '\n';
     env.err->flush();
     return true;
   }
   if (command.force) return false;
-  if (!std::filesystem::exists(std::filesystem::symlink_status(command.file, ec))) return false;
+  if (native::kindOf(command.file, true) == native::PathKind::kNothing) return false;
   *env.err << "tarvex-cli: " << printable(command.file)
            << " already exists; add --force to overwrite it\n";
   env.err->flush();

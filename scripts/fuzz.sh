@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets (fuzz/) with clang and runs them.
 #   scripts/fuzz.sh replay [TARGET...]         each target over its corpus in fuzz/corpus/
-#   scripts/fuzz.sh run [SECONDS] [TARGET...]  replay, then fuzz each for SECONDS (default 60)
+#   scripts/fuzz.sh run [SECONDS] [TARGET...]  replay, then fuzz each for SECONDS (default 60),
+#                                              as many at once as there are cores
 # Without targets, all of them.
 # New inputs the fuzzer finds go to build-fuzz/found/<target>, never into the repository;
 # an input that crashes a target is saved as build-fuzz/artifacts/<target>-crash-* and the
@@ -29,7 +30,11 @@ esac
 ensure_packages clang-14 libclang-rt-14-dev cmake ninja-build
 build=${TARVEX_FUZZ_BUILD:-build-fuzz}
 cmake -S fuzz -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
-cmake --build "$build" -j"$(nproc)" >/dev/null
+if ! cmake --build "$build" -j"$(nproc)" >"$build/build.log" 2>&1; then
+  grep -m20 -E 'error|undefined reference' "$build/build.log" || tail -20 "$build/build.log"
+  echo "fuzz targets: the build failed (see $build/build.log)"
+  exit 1
+fi
 
 mkdir -p "$build/artifacts"
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
@@ -37,26 +42,49 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 failed=()
 for t in "${targets[@]}"; do
   corpus="fuzz/corpus/$t"
-  options=(-artifact_prefix="$build/artifacts/$t-" -timeout=10 -rss_limit_mb=2048)
-  if ! "$build/$t" "${options[@]}" "$corpus"/* >"$build/$t.replay.log" 2>&1; then
+  if ! "$build/$t" -artifact_prefix="$build/artifacts/$t-" -timeout=10 -rss_limit_mb=2048 \
+       "$corpus"/* >"$build/$t.replay.log" 2>&1; then
     echo "$t: corpus replay FAILED (see $build/$t.replay.log)"
     failed+=("$t")
     continue
   fi
   echo "$t: corpus replay passed ($(ls "$corpus" | wc -l) inputs)"
-  [ "$mode" = run ] || continue
-  found="$build/found/$t"
-  mkdir -p "$found"
-  if "$build/$t" "${options[@]}" -max_total_time="$seconds" -print_final_stats=1 \
-       "$found" "$corpus" >"$build/$t.run.log" 2>&1; then
-    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$t.run.log")
-    echo "$t: fuzzed ${seconds} s, ${runs:-?} inputs, no crash"
-  else
-    echo "$t: CRASH while fuzzing (see $build/$t.run.log and $build/artifacts/)"
-    grep -m3 -E 'ERROR|check failed|runtime error' "$build/$t.run.log" || true
-    failed+=("$t")
-  fi
 done
+
+# Fuzzes one target for $seconds; its verdict goes to $build/<target>.verdict.
+fuzz_one() {
+  local t=$1 found="$build/found/$1"
+  mkdir -p "$found"
+  if "$build/$t" -artifact_prefix="$build/artifacts/$t-" -timeout=10 -rss_limit_mb=2048 \
+       -max_total_time="$seconds" -print_final_stats=1 "$found" "fuzz/corpus/$t" \
+       >"$build/$t.run.log" 2>&1; then
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$t.run.log")
+    echo "$t: fuzzed ${seconds} s, ${runs:-?} inputs, no crash" >"$build/$t.verdict"
+  else
+    { echo "$t: CRASH while fuzzing (see $build/$t.run.log and $build/artifacts/)"
+      grep -m3 -E 'ERROR|check failed|runtime error' "$build/$t.run.log" || true
+    } >"$build/$t.verdict"
+  fi
+}
+
+# Each fuzzer runs on one core: as many at once as there are cores. A target passed when
+# its verdict says so; a verdict missing (the fuzzer killed) is a failure too.
+if [ "$mode" = run ]; then
+  cores=$(nproc)
+  fuzzed=()
+  for t in "${targets[@]}"; do
+    [[ " ${failed[*]} " == *" $t "* ]] && continue
+    rm -f "$build/$t.verdict"
+    while [ "$(jobs -rp | wc -l)" -ge "$cores" ]; do wait -n || true; done
+    fuzz_one "$t" &
+    fuzzed+=("$t")
+  done
+  wait || true
+  for t in "${fuzzed[@]}"; do
+    if [ -f "$build/$t.verdict" ]; then cat "$build/$t.verdict"; else echo "$t: the fuzzer gave no verdict"; fi
+    grep -q "^$t: fuzzed" "$build/$t.verdict" 2>/dev/null || failed+=("$t")
+  done
+fi
 if [ ${#failed[@]} -gt 0 ]; then
   echo "fuzz targets failing: ${failed[*]}"
   exit 1

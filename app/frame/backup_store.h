@@ -14,8 +14,11 @@
 namespace tarvex {
 
 // "$XDG_DATA_HOME/tarvex/backups" (an absolute XDG_DATA_HOME only), else
-// "$HOME/.local/share/tarvex/backups". Empty when neither names a home.
+// "$HOME/.local/share/tarvex/backups"; on Windows "%LOCALAPPDATA%\Tarvex\backups". Empty
+// when none names a home. (backups_folder_posix.cpp, backups_folder_win.cpp)
 std::string defaultBackupsFolder();
+// The same rule in words, for help texts: "$XDG_DATA_HOME/tarvex/backups\n(~/.local/...)".
+const char* backupsFolderRule();
 
 struct SavedBackup {
   std::string path;  // empty when the backup could not be written

@@ -1,13 +1,9 @@
 #include "app/frame/file_load.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
+
+#include "app/frame/native_files.h"
 
 namespace tarvex {
 namespace {
@@ -16,47 +12,43 @@ constexpr std::size_t kChunk = 64 * 1024;
 constexpr long long kNoReadFault = -1;
 std::atomic<long long> readFaultAfter{kNoReadFault};
 
-class Descriptor {
+// Closes the file it was given when it goes.
+class OpenFile {
  public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
+  OpenFile() = default;
+  ~OpenFile() {
+    if (file_ != native::kNoFile) native::close(file_, false);
   }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
+  OpenFile(const OpenFile&) = delete;
+  OpenFile& operator=(const OpenFile&) = delete;
+  native::FileHandle* out() { return &file_; }
+  native::FileHandle get() const { return file_; }
 
  private:
-  int fd_;
+  native::FileHandle file_ = native::kNoFile;
 };
 
-// Opens without waiting (a pipe with no writer would block a plain open for good) and
-// keeps only a regular file, then restores blocking reads.
-LoadStatus openRegular(const std::string& path, int* fd) {
-  // A device is never opened at all: opening some has effects of its own.
-  struct stat named {};
-  if (::stat(path.c_str(), &named) != 0) return LoadStatus::kOpenFailed;
-  if (!S_ISREG(named.st_mode)) return LoadStatus::kNotRegularFile;
-  *fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (*fd < 0) return errno == ENXIO ? LoadStatus::kNotRegularFile : LoadStatus::kOpenFailed;
-  struct stat st {};
-  if (::fstat(*fd, &st) != 0) return LoadStatus::kOpenFailed;
-  if (!S_ISREG(st.st_mode)) return LoadStatus::kNotRegularFile;
-  const int flags = ::fcntl(*fd, F_GETFL);
-  if (flags < 0 || ::fcntl(*fd, F_SETFL, flags & ~O_NONBLOCK) != 0) return LoadStatus::kOpenFailed;
-  // No sharing while the file is read: a file another operation is writing is refused.
-  // Where the file system has no locks the file is read unlocked.
-  if (::flock(*fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) return LoadStatus::kOpenFailed;
-  return LoadStatus::kLoaded;
+// Only a regular file, held so that a file another operation is writing is refused; a
+// directory, FIFO or device is never opened.
+LoadStatus openRegular(const std::string& path, OpenFile* file) {
+  switch (native::openExistingRegular(path, file->out())) {
+    case native::Existing::kOpened:
+      return LoadStatus::kLoaded;
+    case native::Existing::kNotRegularFile:
+      return LoadStatus::kNotRegularFile;
+    case native::Existing::kMissing:
+    case native::Existing::kFailed:
+      break;
+  }
+  return LoadStatus::kOpenFailed;
 }
 
 }  // namespace
 
 LoadedFile loadFile(const std::string& path, std::size_t limit) {
   LoadedFile result;
-  int raw = -1;
-  result.status = openRegular(path, &raw);
-  const Descriptor fd(raw);
+  OpenFile file;
+  result.status = openRegular(path, &file);
   if (result.status != LoadStatus::kLoaded) return result;
 
   // One byte past the limit tells a longer file; nothing beyond it is read.
@@ -65,11 +57,7 @@ LoadedFile loadFile(const std::string& path, std::size_t limit) {
   while (bytes.size() < wanted) {
     const std::size_t before = bytes.size();
     bytes.resize(before + std::min(kChunk, wanted - before));
-    const ssize_t n = ::read(fd.get(), bytes.data() + before, bytes.size() - before);
-    if (n < 0 && errno == EINTR) {
-      bytes.resize(before);
-      continue;
-    }
+    const long n = native::readUpTo(file.get(), bytes.data() + before, bytes.size() - before);
     const long long faultAfter = readFaultAfter.load();
     if (n < 0 || (faultAfter != kNoReadFault &&
                   before + static_cast<std::size_t>(n) > static_cast<std::size_t>(faultAfter))) {

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "app/frame/native_files.h"
+
 namespace tarvex {
 
 class ImageFile {
@@ -26,7 +28,7 @@ class ImageFile {
   // is refused.
   bool createNew(const std::string& path);
   bool openExisting(const std::string& path);
-  bool isOpen() const { return fd_ >= 0; }
+  bool isOpen() const { return file_ != native::kNoFile; }
 
   // All of count bytes, or false.
   bool write(const std::uint8_t* bytes, std::size_t count);
@@ -38,7 +40,7 @@ class ImageFile {
   bool close();
 
  private:
-  int fd_ = -1;
+  native::FileHandle file_ = native::kNoFile;
   bool writable_ = false;
 };
 

@@ -1,15 +1,12 @@
 #include "app/frame/staged_image.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <random>
+#include <system_error>
+#include <utility>
 
 namespace tarvex {
 namespace {
@@ -38,61 +35,26 @@ std::string tempNameFor(const std::string& target) {
 
 // Flushes the folder's entries, so a rename in it survives a power cut.
 bool syncFolderOf(const std::string& path) {
-  std::string folder = std::filesystem::path(path).parent_path().string();
-  if (folder.empty()) folder = ".";
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return false;
-  const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
-  ::close(fd);
-  return ok;
+  return native::syncFolder(native::utf8Of(native::fsPath(path).parent_path()));
 }
 
-// Holds an existing target so that no other operation works on it meanwhile. -1 with
-// *refused false when there is nothing there to hold.
-int holdExistingTarget(const std::string& target, bool* refused) {
-  *refused = false;
-  struct stat st {};
-  if (::stat(target.c_str(), &st) != 0) {
-    // Nothing there (or a link to nothing, which the rename replaces): nothing to hold.
-    *refused = errno != ENOENT;
-    return -1;
-  }
-  // A directory, FIFO or device is never opened: a FIFO would block, a device may act.
-  if (!S_ISREG(st.st_mode)) {
-    *refused = true;
-    return -1;
-  }
-  const int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (fd >= 0) ::close(fd);
-    *refused = true;
-    return -1;
-  }
-  // Where flock itself is unsupported the target goes unheld, as image files do.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
-    ::close(fd);
-    *refused = true;
-    return -1;
-  }
-  return fd;
+// Holds an existing target so that no other operation works on it meanwhile. kNoFile with
+// *refused false when there is nothing there to hold (or a link to nothing, which the
+// rename replaces).
+native::FileHandle holdExistingTarget(const std::string& target, bool* refused) {
+  native::FileHandle held = native::kNoFile;
+  const native::Existing found = native::holdExistingRegular(target, &held);
+  *refused = found != native::Existing::kOpened && found != native::Existing::kMissing;
+  return held;
 }
 
 // Gives the file `temp` the name `wanted` ("wanted.2" and on when taken), never replacing a
 // file already there. The name it has in the end.
 std::string moveToFreeName(const std::string& temp, const std::string& wanted) {
-  // A link to the new name fails rather than replace a file already there; where the file
-  // system has no links, a rename to a name found free.
   for (int n = 1; n < 100; ++n) {
     const std::string name = wanted + (n > 1 ? "." + std::to_string(n) : "");
-    if (::link(temp.c_str(), name.c_str()) == 0) {
-      ::unlink(temp.c_str());
-      return name;
-    }
-    if (errno == EEXIST) continue;
-    struct stat taken {};
-    if (::lstat(name.c_str(), &taken) == 0) continue;
-    if (::rename(temp.c_str(), name.c_str()) == 0) return name;
-    break;
+    if (native::moveWithoutReplacing(temp, name)) return name;
+    if (errno != EEXIST) break;
   }
   return temp;
 }
@@ -114,7 +76,7 @@ StagedImage::~StagedImage() { abandon(); }
 bool StagedImage::begin(const std::string& target) {
   abandon();
   bool refused = false;
-  const int held = holdExistingTarget(target, &refused);
+  const native::FileHandle held = holdExistingTarget(target, &refused);
   if (refused) return false;
   for (int attempt = 0; attempt < 16; ++attempt) {
     const std::string temp = tempNameFor(target);
@@ -129,7 +91,7 @@ bool StagedImage::begin(const std::string& target) {
     }
     if (errno != EEXIST) break;
   }
-  if (held >= 0) ::close(held);
+  if (held != native::kNoFile) native::close(held, false);
   return false;
 }
 
@@ -149,13 +111,19 @@ bool StagedImage::commit() {
   if (!active_) return false;
   const bool flushed = file_.close() && !fault_.flushFails;
   if (!flushed) return false;
-  if (fault_.renameFails || ::rename(temp_.c_str(), target_.c_str()) != 0) return false;
+  if (fault_.renameFails) return false;
+  const bool moved =
+      native::replaceHeld(temp_, target_, std::exchange(targetLock_, native::kNoFile));
+  if (!moved) {
+    // Held again for abandon(), where the system had to let go of it for the move.
+    bool refused = false;
+    targetLock_ = holdExistingTarget(target_, &refused);
+    return false;
+  }
   // The image itself is whole on the disk now; only its new name may not be. It stays under
   // that name, but the read is not claimed as saved.
   const bool named = syncFolderOf(target_);
   active_ = false;
-  if (targetLock_ >= 0) ::close(targetLock_);
-  targetLock_ = -1;
   return named;
 }
 
@@ -163,13 +131,14 @@ std::optional<StagedImage::Kept> StagedImage::abandon() {
   if (!active_) return std::nullopt;
   file_.close();
   active_ = false;
-  if (targetLock_ >= 0) ::close(targetLock_);
-  targetLock_ = -1;
+  if (targetLock_ != native::kNoFile) native::close(targetLock_, false);
+  targetLock_ = native::kNoFile;
 
-  struct stat st {};
-  const long long bytes = ::stat(temp_.c_str(), &st) == 0 ? st.st_size : written_;
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(native::fsPath(temp_), error);
+  const long long bytes = error ? written_ : static_cast<long long>(size);
   if (bytes == 0) {
-    ::unlink(temp_.c_str());
+    std::filesystem::remove(native::fsPath(temp_), error);
     return std::nullopt;
   }
   const std::string kept = moveToFreeName(temp_, target_ + ".partial");
@@ -188,7 +157,8 @@ std::optional<StagedImage::Kept> keepBeside(const std::string& target, const std
       return std::nullopt;
     }
     if (!file.write(bytes.data(), bytes.size()) || !file.close()) {
-      ::unlink(temp.c_str());
+      std::error_code error;
+      std::filesystem::remove(native::fsPath(temp), error);
       return std::nullopt;
     }
     const std::string kept = moveToFreeName(temp, target + suffix);

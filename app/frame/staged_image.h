@@ -67,7 +67,7 @@ class StagedImage final : public ImageSink {
   std::string target_;
   std::string temp_;
   ImageFile file_;
-  int targetLock_ = -1;  // the existing target, held while the image is staged
+  native::FileHandle targetLock_ = native::kNoFile;  // the existing target, held meanwhile
   long long written_ = 0;
   StorageFault fault_;
 };

@@ -2,12 +2,12 @@
 
 #include <ctime>
 
+#include "app/frame/native_files.h"
+
 namespace tarvex {
 
 std::string timeStampLine(const std::string& stampWord) {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = native::localTime(std::time(nullptr));
   char text[16];
   std::strftime(text, sizeof text, "%H:%M:%S", &local);
   return stampWord + text;

@@ -11,6 +11,7 @@
 #include "emulator/eeprom/panel_eeprom.h"
 #include "link/connection_test.h"
 #include "tests/support/recording_log.h"
+#include "tests/support/test_platform.h"
 #include "tools/edid/edid_image_check.h"
 #include "tools/edid/edid_messages.h"
 
@@ -140,7 +141,7 @@ TEST_F(CliEdidTest, AnExistingFileIsOnlyOverwrittenWithForce) {
   EXPECT_EQ(readFile(file), eepromBytes());
 
   // A folder or a device is refused even with --force, before the adapter is touched.
-  for (const std::string& target : {path(""), std::string("/dev/null")}) {
+  for (const std::string& target : {path(""), std::string(tarvex::test::kNullDevice)}) {
     EXPECT_EQ(run({"--force", "edid", "read", target}), kExitFailure);
     EXPECT_NE(err().find("Ошибка создания файла."), std::string::npos);
   }

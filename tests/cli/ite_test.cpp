@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frame/image_checks.h"
+#include "app/frame/native_files.h"
 #include "app/frame/partly_changed_line.h"
 #include "cli_bench.h"
 #include "emulator/ite/it85_board.h"
@@ -88,7 +89,7 @@ TEST_F(CliIteTest, APresetThatCannotBeAppliedSendsNothing) {
   std::filesystem::remove(env_.itePresetsFile);
   EXPECT_EQ(run({"ite", "settings", "--preset", "1"}), kExitFailure);
   EXPECT_NE(err().find(ite_text::kPresetFileMissingIn +
-                       std::filesystem::path(env_.itePresetsFile).parent_path().string() + "/" +
+                       std::filesystem::path(env_.itePresetsFile).parent_path().string() + native::kSeparator +
                        ite_text::kPresetFileMissingEnd),
             std::string::npos)
       << err();

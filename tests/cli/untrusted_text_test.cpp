@@ -42,6 +42,9 @@ class CliUntrustedTextTest : public CliBench {
 };
 
 TEST_F(CliUntrustedTextTest, FileNamesWithControlsCannotForgeALogLine) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows file names cannot hold control characters";
+#endif
   const std::string hostile = "x\nReading completed successfully.\ny\x1b[2K\xFF.bin";
   const std::string shown = path("x\\nReading completed successfully.\\ny\\x1B[2K\\xFF.bin");
 

@@ -2,15 +2,14 @@
 // and telling a read error from the end of the file.
 
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <fcntl.h>
+
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
 #include "app/frame/file_load.h"
+#include "tests/support/test_platform.h"
 
 namespace tarvex {
 namespace {
@@ -56,17 +55,20 @@ TEST_F(FileLoadTest, ReadsAtMostTheLimitAndTellsALongerFile) {
 
 TEST_F(FileLoadTest, RefusesWhatIsNoRegularFileAndReportsReadErrors) {
   const auto pipe = dir_ / "pipe";
-  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-  // With no writer a plain open of the pipe would never return.
-  EXPECT_EQ(loadFile(pipe.string(), 10).status, LoadStatus::kNotRegularFile);
+  if (test::makeFifo(pipe)) {
+    // With no writer a plain open of the pipe would never return.
+    EXPECT_EQ(loadFile(pipe.string(), 10).status, LoadStatus::kNotRegularFile);
+    EXPECT_FALSE(loadListFile(pipe.string()).has_value());
+  }
   EXPECT_EQ(loadFile(dir_.string(), 10).status, LoadStatus::kNotRegularFile);
-  EXPECT_EQ(loadFile("/dev/null", 10).status, LoadStatus::kNotRegularFile);
-  EXPECT_FALSE(loadListFile(pipe.string()).has_value());
+  EXPECT_EQ(loadFile(test::kNullDevice, 10).status, LoadStatus::kNotRegularFile);
   EXPECT_EQ(loadFile((dir_ / "missing").string(), 10).status, LoadStatus::kOpenFailed);
-  // Opens as a regular file, but every read fails: not an empty file.
-  const LoadedFile proc = loadFile("/proc/self/mem", 10);
-  EXPECT_EQ(proc.status, LoadStatus::kReadFailed);
-  EXPECT_TRUE(proc.bytes.empty());
+  if (*test::kUnreadableFile) {
+    // Opens as a regular file, but every read fails: not an empty file.
+    const LoadedFile proc = loadFile(test::kUnreadableFile, 10);
+    EXPECT_EQ(proc.status, LoadStatus::kReadFailed);
+    EXPECT_TRUE(proc.bytes.empty());
+  }
 
   const std::string good = file("good.bin", 5000);
   failLoadsAfterForTesting(3000);
@@ -76,11 +78,9 @@ TEST_F(FileLoadTest, RefusesWhatIsNoRegularFileAndReportsReadErrors) {
   EXPECT_EQ(loadFile(good, 10000).bytes.size(), 5000u);
 
   // A file another operation holds is not read under it.
-  const int holder = ::open(good.c_str(), O_RDONLY | O_CLOEXEC);
-  ASSERT_GE(holder, 0);
-  ASSERT_EQ(::flock(holder, LOCK_EX), 0);
+  const test::ForeignHold holder(good);
+  ASSERT_TRUE(holder.held());
   EXPECT_EQ(loadFile(good, 10000).status, LoadStatus::kOpenFailed);
-  ::close(holder);
 }
 
 TEST(ImageSource, HandsOutTheImageInBlocksThenLess) {

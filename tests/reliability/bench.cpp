@@ -11,6 +11,7 @@
 
 #include "app/frame/staged_image.h"
 #include "link/adapter_link.h"
+#include "tests/support/test_platform.h"
 
 namespace tarvex::reliability {
 namespace {
@@ -152,15 +153,14 @@ void Bench::arm(const InjectedFault& fault) {
       break;
     case Fault::kBadImage:
       // A folder, a pipe with no writer, or a file that opens but cannot be read (memory
-      // at address 0 is never mapped).
-      if (fault.at % 3 == 0) {
+      // at address 0 is never mapped); a folder where the system has neither of the others.
+      if (fault.at % 3 == 1 && test::makeFifo(scratch("pipe.bin"))) {
+        image_ = scratch("pipe.bin");
+      } else if (fault.at % 3 == 2 && *test::kUnreadableFile) {
+        image_ = test::kUnreadableFile;
+      } else {
         image_ = scratch("folder.bin");
         std::filesystem::create_directories(image_);
-      } else if (fault.at % 3 == 1) {
-        image_ = scratch("pipe.bin");
-        ::mkfifo(image_.c_str(), 0600);
-      } else {
-        image_ = "/proc/self/mem";
       }
       break;
     case Fault::kStoredWrong:
@@ -174,7 +174,7 @@ void Bench::arm(const InjectedFault& fault) {
       // otherwise a folder that cannot be made, its parent being a file.
       if (fault.at % 2 == 1) full_ = std::make_unique<DiskFull>(diskRoom());
       if (full_ && full_->onTmpfs()) {
-        backupsFolder_ = std::filesystem::path(full_->path()).parent_path() / "backups";
+        backupsFolder_ = (std::filesystem::path(full_->path()).parent_path() / "backups").string();
       } else {
         full_.reset();
         writeScratch(scratch("not_a_folder"), Bytes{0});

@@ -4,13 +4,12 @@
 // and a good file whose read fails part way (a failing disk). Each comes with its name for
 // failure messages; `arm` and `disarm` put the part-way fault in place and take it away.
 
-#include <sys/stat.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/frame/file_load.h"
+#include "tests/support/test_platform.h"
 
 namespace tarvex::test {
 
@@ -31,12 +30,11 @@ inline std::vector<UnreadableSource> unreadableSources(const std::filesystem::pa
   const auto folder = dir / "folder.bin";
   const auto pipe = dir / "pipe.bin";
   std::filesystem::create_directories(folder);
-  ::mkfifo(pipe.c_str(), 0600);
-  // Memory at address 0 is never mapped: the file opens and every read of it fails.
-  return {{"folder", folder.string()},
-          {"pipe", pipe.string()},
-          {"read error", "/proc/self/mem"},
-          {"read error part way", goodFile, failAfter}};
+  std::vector<UnreadableSource> sources{{"folder", folder.string()},
+                                        {"read error part way", goodFile, failAfter}};
+  if (makeFifo(pipe)) sources.push_back({"pipe", pipe.string()});
+  if (*kUnreadableFile) sources.push_back({"read error", kUnreadableFile});
+  return sources;
 }
 
 }  // namespace tarvex::test

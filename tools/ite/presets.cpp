@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "app/frame/native_files.h"
 #include "app/frame/printable.h"
 #include "app/frame/file_load.h"
 #include "tools/ite/ite_messages.h"
@@ -166,7 +167,7 @@ std::vector<std::string> parsePresetEntries(std::string_view bytes) {
 
 std::string presetFileMissingText(const std::string& path) {
   if (path == ite_text::kPresetFileAtDriveRoot) return ite_text::kPresetFileMissing;
-  const auto slash = path.find_last_of('/');
+  const auto slash = path.find_last_of(native::kSeparators);
   const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
   return ite_text::kPresetFileMissingIn + printable(folder) + ite_text::kPresetFileMissingEnd;
 }
