@@ -7,12 +7,12 @@
 #include <memory>
 
 #include "app/demo/demo_control.h"
-#include "app/frame/standard_streams.h"
 #include "app/main_window.h"
 #include "app/qt_frame/window_placement.h"
 #include "app/start_up.h"
 #include "app/testing_window.h"
 #include "emulator/bench/demo_bench.h"
+#include "frame/standard_streams.h"
 
 int main(int argc, char** argv) {
   if (!tarvex::fillStandardStreams()) return 1;

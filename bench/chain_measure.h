@@ -2,10 +2,10 @@
 // Measuring an operation of several link sessions (a PhaseChain) as the window runs it:
 // each session's work on a thread of its own.
 
-#include "app/frame/phase_chain.h"
 #include "bench/bench_support.h"
 #include "bench/timing_bus.h"
 #include "emulator/emulated_adapter.h"
+#include "frame/phase_chain.h"
 
 namespace tarvex::bench {
 

@@ -1,6 +1,6 @@
 #include "cli/actions.h"
 
-#include "app/frame/backup_store.h"
+#include "frame/backup_store.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "cli/board_list.h"
 
-#include "app/frame/printable.h"
+#include "frame/printable.h"
 
 namespace tarvex::cli {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <iostream>
 
-#include "app/frame/backup_store.h"
-#include "app/frame/standard_streams.h"
 #include "cli/console.h"
 #include "cli/run_cli.h"
+#include "frame/backup_store.h"
+#include "frame/standard_streams.h"
 
 namespace {
 

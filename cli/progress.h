@@ -14,7 +14,7 @@
 #include <ostream>
 #include <string>
 
-#include "app/frame/tool_view.h"
+#include "frame/tool_view.h"
 
 namespace tarvex::cli {
 

@@ -1,10 +1,10 @@
 #include "cli/run_cli.h"
 
-#include "app/frame/native_files.h"
-#include "app/frame/printable.h"
-#include "app/frame/tool_view.h"
 #include "cli/command.h"
 #include "cli/runners.h"
+#include "frame/native_files.h"
+#include "frame/printable.h"
+#include "frame/tool_view.h"
 
 namespace tarvex::cli {
 namespace {

@@ -1,12 +1,12 @@
 // The ITE tool: the settings from a preset or a pin list, the check, read and write.
 
-#include "app/frame/printable.h"
 #include "cli/board_list.h"
 #include "cli/run_cli.h"
 #include "cli/runners.h"
 #include "cli/safety_options.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
+#include "frame/printable.h"
 #include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_messages.h"
 #include "tools/ite/ite_safe_write.h"

@@ -1,16 +1,16 @@
 // The KB90xx tool: read and write with their worker, and the wiring help.
 
-#include "app/frame/printable.h"
 #include "cli/board_list.h"
 #include "cli/run_cli.h"
 #include "cli/runners.h"
-#include "cli/terminal_view.h"
 #include "cli/safety_options.h"
+#include "cli/terminal_view.h"
 #include "cli/worker.h"
-#include "tools/kb90/kb90_double_read.h"
-#include "tools/kb90/kb90_safe_write.h"
+#include "frame/printable.h"
 #include "tools/kb90/kb90_commands.h"
+#include "tools/kb90/kb90_double_read.h"
 #include "tools/kb90/kb90_messages.h"
+#include "tools/kb90/kb90_safe_write.h"
 #include "tools/kb90/kb90_tool.h"
 #include "tools/kb90/wiring_help.h"
 

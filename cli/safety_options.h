@@ -2,9 +2,9 @@
 // The safety steps of an erase or write as the command line turns them off: --no-verify,
 // --no-backup, and --force for the Yes a window would ask for.
 
-#include "app/frame/safety_net.h"
 #include "cli/cli_env.h"
 #include "cli/command.h"
+#include "frame/safety_net.h"
 
 namespace tarvex::cli {
 

@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "app/frame/tool_view.h"
 #include "cli/cli_env.h"
 #include "cli/progress.h"
+#include "frame/tool_view.h"
 
 namespace tarvex::cli {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <thread>
 
-#include "app/frame/phase_chain.h"
 #include "cli/cli_env.h"
 #include "cli/terminal_view.h"
+#include "frame/phase_chain.h"
 
 namespace tarvex::cli {
 

@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "app/frame/backup_store.h"
 #include "app/qt_frame/dialog_provider.h"
 #include "app/qt_frame/folder_opener.h"
+#include "frame/backup_store.h"
 #include "link/ft_device.h"
 
 namespace tarvex {

@@ -8,8 +8,8 @@
 #include <functional>
 #include <memory>
 
-#include "app/frame/phase_chain.h"
 #include "app/qt_frame/tool_thread.h"
+#include "frame/phase_chain.h"
 
 namespace tarvex {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "app/frame/tool_view.h"
+#include "frame/tool_view.h"
 
 class QWidget;
 

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "app/frame/gauge_math.h"
+#include "frame/gauge_math.h"
 
 namespace tarvex {
 

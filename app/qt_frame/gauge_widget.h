@@ -5,7 +5,7 @@
 
 #include <QWidget>
 
-#include "app/frame/tool_view.h"
+#include "frame/tool_view.h"
 
 namespace tarvex {
 

@@ -12,9 +12,9 @@
 #include <functional>
 #include <vector>
 
-#include "app/frame/tool_view.h"
 #include "app/qt_frame/app_context.h"
 #include "app/qt_frame/hand_over.h"
+#include "frame/tool_view.h"
 
 namespace tarvex {
 

@@ -9,8 +9,8 @@
 #include <QWidget>
 #include <string>
 
-#include "app/frame/safety_net.h"
 #include "app/qt_frame/folder_opener.h"
+#include "frame/safety_net.h"
 
 namespace tarvex {
 

@@ -1,6 +1,6 @@
 #include "link/comport/com_bus.h"
 
-#include "app/frame/printable.h"
+#include "frame/printable.h"
 #include "link/comport/com_device.h"
 #include "link/comport/com_ports.h"
 

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "app/frame/wide_path.h"
+#include "frame/wide_path.h"
 
 namespace tarvex::comport {
 namespace {

@@ -6,10 +6,10 @@
 #include <atomic>
 #include <vector>
 
-#include "app/frame/mode_word.h"
 #include "app/qt_frame/log_memo.h"
 #include "app/qt_frame/qt_tool_view.h"
 #include "app/qt_frame/tool_thread.h"
+#include "frame/mode_word.h"
 #include "link/adapter_link.h"
 
 namespace tarvex::test {

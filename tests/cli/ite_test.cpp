@@ -3,11 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frame/image_checks.h"
-#include "app/frame/native_files.h"
-#include "app/frame/partly_changed_line.h"
 #include "cli_bench.h"
 #include "emulator/ite/it85_board.h"
+#include "frame/image_checks.h"
+#include "frame/native_files.h"
+#include "frame/partly_changed_line.h"
 #include "tests/ite/ite_fixture.h"
 #include "tools/ite/ite_messages.h"
 

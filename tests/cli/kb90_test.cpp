@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frame/image_checks.h"
-#include "app/frame/partly_changed_line.h"
 #include "cli_bench.h"
 #include "emulator/kb90/kb90_controller.h"
+#include "frame/image_checks.h"
+#include "frame/partly_changed_line.h"
 #include "tests/kb90/kb90_fixture.h"
 #include "tools/kb90/kb90_messages.h"
 

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frame/image_checks.h"
 #include "cli_bench.h"
 #include "emulator/mec16/mec1609.h"
+#include "frame/image_checks.h"
 #include "tests/support/recording_view.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/mec16_tool.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frame/staged_image.h"
+#include "frame/staged_image.h"
 #include "link/adapter_link.h"
 #include "tests/edid/edid_bench.h"
 #include "tools/edid/edid_messages.h"

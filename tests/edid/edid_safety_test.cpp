@@ -5,9 +5,9 @@
 #include <gtest/gtest.h>
 
 
-#include "app/frame/image_checks.h"
-#include "tests/support/chain_on_workers.h"
+#include "frame/image_checks.h"
 #include "tests/edid/edid_bench.h"
+#include "tests/support/chain_on_workers.h"
 #include "tools/edid/edid_image_check.h"
 #include "tools/edid/edid_messages.h"
 #include "tools/edid/edid_safe_ops.h"

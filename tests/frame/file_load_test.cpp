@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/frame/file_load.h"
+#include "frame/file_load.h"
 #include "tests/support/test_platform.h"
 
 namespace tarvex {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/frame/gauge_math.h"
+#include "frame/gauge_math.h"
 
 namespace tarvex {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "app/frame/image_file.h"
+#include "frame/image_file.h"
 
 namespace tarvex {
 namespace {

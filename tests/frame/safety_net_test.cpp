@@ -9,9 +9,9 @@
 #include <fstream>
 #include <vector>
 
-#include "app/frame/backup_store.h"
-#include "app/frame/native_files.h"
-#include "app/frame/image_compare.h"
+#include "frame/backup_store.h"
+#include "frame/image_compare.h"
+#include "frame/native_files.h"
 
 namespace tarvex {
 namespace {

@@ -11,8 +11,8 @@
 #include <set>
 #include <vector>
 
-#include "app/frame/image_file.h"
-#include "app/frame/staged_image.h"
+#include "frame/image_file.h"
+#include "frame/staged_image.h"
 #include "tests/support/test_platform.h"
 
 namespace tarvex {

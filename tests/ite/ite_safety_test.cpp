@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frame/partly_changed_line.h"
-#include "app/frame/safe_write.h"
-#include "tests/support/chain_on_workers.h"
+#include "frame/partly_changed_line.h"
+#include "frame/safe_write.h"
 #include "tests/ite/ite_fixture.h"
+#include "tests/support/chain_on_workers.h"
 #include "tools/ite/ite_messages.h"
 #include "tools/ite/ite_safe_write.h"
 

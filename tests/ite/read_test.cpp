@@ -1,7 +1,7 @@
 // Reading the IT85xx flash into an image file: the start on the user-interface thread,
 // the page stream in the worker, and every way the read can end.
 
-#include "app/frame/staged_image.h"
+#include "frame/staged_image.h"
 #include "tests/ite/ite_fixture.h"
 
 namespace tarvex::test {

@@ -1,6 +1,6 @@
 // The connect step and the read of the whole flash into a file.
 
-#include "app/frame/staged_image.h"
+#include "frame/staged_image.h"
 #include "tests/kb90/kb90_fixture.h"
 #include "tools/kb90/kb90_messages.h"
 

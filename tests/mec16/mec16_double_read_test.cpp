@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-#include "app/frame/image_compare.h"
 #include "emulator/fault_plan.h"
-#include "tests/support/chain_on_workers.h"
+#include "frame/image_compare.h"
 #include "tests/mec16/mec16_fixture.h"
+#include "tests/support/chain_on_workers.h"
 #include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_messages.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frame/staged_image.h"
+#include "frame/staged_image.h"
 #include "tests/mec16/mec16_fixture.h"
 
 namespace tarvex::mec16::test {

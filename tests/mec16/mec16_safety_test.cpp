@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "app/frame/image_compare.h"
-#include "app/frame/partly_changed_line.h"
-#include "tests/support/chain_on_workers.h"
+#include "frame/image_compare.h"
+#include "frame/partly_changed_line.h"
 #include "tests/mec16/mec16_fixture.h"
+#include "tests/support/chain_on_workers.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/mec16_safe_ops.h"
 

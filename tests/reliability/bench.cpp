@@ -1,5 +1,5 @@
-#include "tests/support/chain_on_workers.h"
 #include "tests/reliability/bench.h"
+#include "tests/support/chain_on_workers.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/frame/staged_image.h"
+#include "frame/staged_image.h"
 #include "link/adapter_link.h"
 #include "tests/support/test_platform.h"
 

@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-#include "app/frame/double_read.h"
-#include "app/frame/phase_chain.h"
-#include "app/frame/safety_net.h"
 #include "emulator/chip_faults.h"
 #include "emulator/emulator_bus.h"
+#include "frame/double_read.h"
+#include "frame/phase_chain.h"
+#include "frame/safety_net.h"
 #include "tests/reliability/disk_full.h"
 #include "tests/reliability/reply_tap.h"
 #include "tests/support/recording_view.h"

@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "app/frame/staged_image.h"
+#include "frame/staged_image.h"
 
 namespace tarvex::reliability {
 namespace {

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/frame/native_files.h"
-#include "app/frame/staged_image.h"
+#include "frame/native_files.h"
+#include "frame/staged_image.h"
 #include "tests/reliability/disk_full.h"
 
 namespace tarvex::reliability {

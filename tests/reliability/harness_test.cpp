@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/frame/image_file.h"
-#include "app/frame/staged_image.h"
 #include "emulator/emulator_bus.h"
+#include "frame/image_file.h"
+#include "frame/staged_image.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
 #include "tests/reliability/disk_full.h"

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "app/frame/wide_path.h"
+#include "frame/wide_path.h"
 #include "tests/reliability/held_files.h"
 
 namespace tarvex::reliability {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/frame/mode_word.h"
+#include "frame/mode_word.h"
 #include "tests/reliability/held_files.h"
 
 namespace tarvex::reliability {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <thread>
 
-#include "app/frame/phase_chain.h"
+#include "frame/phase_chain.h"
 
 namespace tarvex::test {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/frame/tool_view.h"
+#include "frame/tool_view.h"
 
 namespace tarvex::test {
 

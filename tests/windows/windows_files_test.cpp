@@ -8,10 +8,10 @@
 
 #include <filesystem>
 
-#include "app/frame/backup_store.h"
-#include "app/frame/image_file.h"
-#include "app/frame/native_files.h"
-#include "app/frame/staged_image.h"
+#include "frame/backup_store.h"
+#include "frame/image_file.h"
+#include "frame/native_files.h"
+#include "frame/staged_image.h"
 #include "tests/support/test_platform.h"
 
 namespace tarvex {

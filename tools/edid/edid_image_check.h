@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "app/frame/image_checks.h"
+#include "frame/image_checks.h"
 
 namespace tarvex::edid {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/frame/printable.h"
+#include "frame/printable.h"
 
 namespace tarvex::edid::msg {
 

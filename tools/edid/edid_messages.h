@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/frame/double_read_texts.h"
-#include "app/frame/safety_texts.h"
+#include "frame/double_read_texts.h"
+#include "frame/safety_texts.h"
 
 namespace tarvex::edid::msg {
 

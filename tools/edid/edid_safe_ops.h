@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/frame/image_checks.h"
-#include "app/frame/image_sink.h"
-#include "app/frame/phase_chain.h"
-#include "app/frame/safety_net.h"
+#include "frame/image_checks.h"
+#include "frame/image_sink.h"
+#include "frame/phase_chain.h"
+#include "frame/safety_net.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex::edid {

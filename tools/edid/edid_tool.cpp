@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "app/frame/file_load.h"
-#include "app/frame/printable.h"
-#include "app/frame/staged_image.h"
+#include "frame/file_load.h"
+#include "frame/printable.h"
+#include "frame/staged_image.h"
 #include "link/adapter_link.h"
 #include "tools/edid/edid_decode.h"
 #include "tools/edid/edid_messages.h"

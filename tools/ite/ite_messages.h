@@ -3,10 +3,10 @@
 
 #include <array>
 
-#include "app/frame/double_read_texts.h"
-#include "app/frame/partly_changed_line.h"
-#include "app/frame/safety_texts.h"
-#include "app/frame/tool_view.h"
+#include "frame/double_read_texts.h"
+#include "frame/partly_changed_line.h"
+#include "frame/safety_texts.h"
+#include "frame/tool_view.h"
 
 namespace tarvex::ite_text {
 

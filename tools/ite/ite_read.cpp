@@ -1,8 +1,8 @@
 // Reading the controller's flash: the handler attaches, enters flash mode and opens a fast
 // read at address 0; the worker fetches 512 pages of 256 bytes into the image file.
 
-#include "app/frame/kept_partial_line.h"
-#include "app/frame/time_stamp.h"
+#include "frame/kept_partial_line.h"
+#include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
 #include "tools/ite/ite_commands.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/frame/time_stamp.h"
+#include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "tools/ite/ite_commands.h"
 #include "tools/ite/ite_messages.h"

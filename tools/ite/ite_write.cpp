@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/frame/printable.h"
-#include "app/frame/file_load.h"
-#include "app/frame/time_stamp.h"
+#include "frame/file_load.h"
+#include "frame/printable.h"
+#include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "tools/ite/ite_commands.h"
 #include "tools/ite/ite_messages.h"

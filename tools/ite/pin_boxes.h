@@ -6,7 +6,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/frame/tool_view.h"
+#include "frame/tool_view.h"
 
 namespace tarvex {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <optional>
 
-#include "app/frame/native_files.h"
-#include "app/frame/printable.h"
-#include "app/frame/file_load.h"
+#include "frame/file_load.h"
+#include "frame/native_files.h"
+#include "frame/printable.h"
 #include "tools/ite/ite_messages.h"
 
 namespace tarvex {

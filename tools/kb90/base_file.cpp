@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "app/frame/file_load.h"
+#include "frame/file_load.h"
 
 namespace tarvex::kb90 {
 namespace {

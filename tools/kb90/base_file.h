@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/frame/file_load.h"
+#include "frame/file_load.h"
 
 namespace tarvex::kb90 {
 

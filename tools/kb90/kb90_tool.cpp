@@ -1,10 +1,10 @@
 #include "tools/kb90/kb90_tool.h"
 
-#include "app/frame/kept_partial_line.h"
-#include "app/frame/printable.h"
+#include "frame/kept_partial_line.h"
+#include "frame/printable.h"
 #include <utility>
 
-#include "app/frame/time_stamp.h"
+#include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_messages.h"

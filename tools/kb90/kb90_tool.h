@@ -16,12 +16,12 @@
 #include <optional>
 #include <string>
 
-#include "app/frame/file_load.h"
-#include "app/frame/image_sink.h"
-#include "app/frame/safe_write.h"
-#include "app/frame/mode_word.h"
-#include "app/frame/staged_image.h"
-#include "app/frame/tool_view.h"
+#include "frame/file_load.h"
+#include "frame/image_sink.h"
+#include "frame/mode_word.h"
+#include "frame/safe_write.h"
+#include "frame/staged_image.h"
+#include "frame/tool_view.h"
 #include "link/ft_device.h"
 #include "link/link_io.h"
 #include "link/link_state.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/frame/gauge_math.h"
+#include "frame/gauge_math.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
 #include "tools/kb90/kb90_commands.h"

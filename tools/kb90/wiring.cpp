@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/frame/printable.h"
+#include "frame/printable.h"
 #include "tools/kb90/kb90_messages.h"
 
 namespace tarvex::kb90 {

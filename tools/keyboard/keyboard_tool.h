@@ -10,8 +10,8 @@
 #include <set>
 #include <utility>
 
-#include "app/frame/mode_word.h"
-#include "app/frame/tool_view.h"
+#include "frame/mode_word.h"
+#include "frame/tool_view.h"
 #include "link/ft_device.h"
 #include "link/link_state.h"
 #include "link/wait_bounds.h"

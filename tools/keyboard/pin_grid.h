@@ -12,7 +12,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/frame/tool_view.h"
+#include "frame/tool_view.h"
 
 namespace tarvex::keyboard {
 

@@ -1,6 +1,6 @@
 #include "tools/mec16/mec16_double_read.h"
 
-#include "app/frame/printable.h"
+#include "frame/printable.h"
 #include "tools/mec16/mec16_messages.h"
 
 namespace tarvex::mec16 {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <thread>
 
-#include "app/frame/time_stamp.h"
+#include "frame/time_stamp.h"
 #include "link/link_io.h"
 #include "tools/mec16/mec16_commands.h"
 #include "tools/mec16/mec16_messages.h"

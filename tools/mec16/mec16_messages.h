@@ -5,9 +5,9 @@
 
 #include <array>
 
-#include "app/frame/double_read_texts.h"
-#include "app/frame/partly_changed_line.h"
-#include "app/frame/safety_texts.h"
+#include "frame/double_read_texts.h"
+#include "frame/partly_changed_line.h"
+#include "frame/safety_texts.h"
 
 namespace tarvex::mec16::text {
 

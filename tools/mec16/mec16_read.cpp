@@ -1,9 +1,9 @@
 // Reading the MAIN flash block, and on request the INFO block after it, into an image file:
 // the start on the user-interface thread, the block streams on the worker.
 
-#include "app/frame/gauge_math.h"
-#include "app/frame/printable.h"
-#include "app/frame/time_stamp.h"
+#include "frame/gauge_math.h"
+#include "frame/printable.h"
+#include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
 #include "tools/mec16/mec16_commands.h"

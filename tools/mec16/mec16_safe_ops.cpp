@@ -4,10 +4,10 @@
 #include <span>
 #include <system_error>
 
-#include "app/frame/file_load.h"
-#include "app/frame/image_checks.h"
-#include "app/frame/image_compare.h"
-#include "app/frame/partly_changed_line.h"
+#include "frame/file_load.h"
+#include "frame/image_checks.h"
+#include "frame/image_compare.h"
+#include "frame/partly_changed_line.h"
 #include "tools/mec16/mec16_commands.h"
 #include "tools/mec16/mec16_messages.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/frame/image_sink.h"
-#include "app/frame/phase_chain.h"
-#include "app/frame/safety_net.h"
+#include "frame/image_sink.h"
+#include "frame/phase_chain.h"
+#include "frame/safety_net.h"
 #include "tools/mec16/mec16_tool.h"
 
 namespace tarvex::mec16 {

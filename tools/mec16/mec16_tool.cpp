@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "app/frame/kept_partial_line.h"
-#include "app/frame/time_stamp.h"
+#include "frame/kept_partial_line.h"
+#include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
 #include "tools/mec16/mec16_commands.h"

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/frame/file_load.h"
-#include "app/frame/image_sink.h"
-#include "app/frame/mode_word.h"
-#include "app/frame/staged_image.h"
+#include "frame/file_load.h"
+#include "frame/image_sink.h"
+#include "frame/mode_word.h"
+#include "frame/staged_image.h"
 #include "link/ft_device.h"
 #include "link/link_state.h"
 #include "tools/mec16/mec16_bounds.h"

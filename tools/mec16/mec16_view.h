@@ -2,7 +2,7 @@
 // What the MEC16 operations need from their window beyond the common tool view: the two
 // protection indicators.
 
-#include "app/frame/tool_view.h"
+#include "frame/tool_view.h"
 
 namespace tarvex::mec16 {
 

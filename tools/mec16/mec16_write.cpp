@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <utility>
 
-#include "app/frame/file_load.h"
-#include "app/frame/gauge_math.h"
-#include "app/frame/printable.h"
-#include "app/frame/time_stamp.h"
+#include "frame/file_load.h"
+#include "frame/gauge_math.h"
+#include "frame/printable.h"
+#include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"
 #include "tools/mec16/mec16_commands.h"

@@ -6,10 +6,10 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "app/frame/double_read.h"
 #include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
 #include "app/qt_frame/safety_controls.h"
+#include "frame/double_read.h"
 #include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
 

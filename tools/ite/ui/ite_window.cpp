@@ -6,12 +6,12 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/frame/printable.h"
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/gauge_widget.h"
 #include "app/qt_frame/log_memo.h"
-#include "tools/ite/ite_messages.h"
+#include "frame/printable.h"
 #include "tools/ite/ite_double_read.h"
+#include "tools/ite/ite_messages.h"
 #include "tools/ite/ite_safe_write.h"
 #include "tools/ite/ui/read_thread_ite.h"
 

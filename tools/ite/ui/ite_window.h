@@ -11,11 +11,11 @@
 #include <QPushButton>
 #include <array>
 
-#include "app/frame/double_read.h"
-#include "app/frame/safe_write.h"
 #include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
 #include "app/qt_frame/safety_controls.h"
+#include "frame/double_read.h"
+#include "frame/safe_write.h"
 #include "tools/ite/ite_controls.h"
 #include "tools/ite/ite_tool.h"
 

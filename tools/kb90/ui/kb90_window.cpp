@@ -7,14 +7,14 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/frame/printable.h"
 #include "app/qt_frame/caption_color.h"
 #include "app/qt_frame/fixed_font.h"
 #include "app/qt_frame/gauge_widget.h"
 #include "app/qt_frame/log_memo.h"
+#include "frame/printable.h"
 #include "tools/kb90/kb90_commands.h"
-#include "tools/kb90/kb90_messages.h"
 #include "tools/kb90/kb90_double_read.h"
+#include "tools/kb90/kb90_messages.h"
 #include "tools/kb90/kb90_safe_write.h"
 #include "tools/kb90/ui/read_thread_kb90.h"
 

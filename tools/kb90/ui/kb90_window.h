@@ -10,11 +10,11 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "app/frame/double_read.h"
-#include "app/frame/safe_write.h"
 #include "app/qt_frame/chain_driver.h"
 #include "app/qt_frame/qt_tool_view.h"
 #include "app/qt_frame/safety_controls.h"
+#include "frame/double_read.h"
+#include "frame/safe_write.h"
 #include "tools/kb90/kb90_tool.h"
 #include "tools/kb90/kb90_view.h"
 #include "tools/kb90/wiring_help.h"

@@ -4,7 +4,7 @@
 
 #include <QFrame>
 
-#include "app/frame/tool_view.h"
+#include "frame/tool_view.h"
 
 namespace tarvex {
 

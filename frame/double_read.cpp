@@ -1,12 +1,12 @@
-#include "app/frame/double_read.h"
+#include "frame/double_read.h"
 
 #include <optional>
 #include <span>
 #include <utility>
 
-#include "app/frame/image_compare.h"
-#include "app/frame/kept_partial_line.h"
-#include "app/frame/printable.h"
+#include "frame/image_compare.h"
+#include "frame/kept_partial_line.h"
+#include "frame/printable.h"
 
 namespace tarvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/frame/phase_chain.h"
+#include "frame/phase_chain.h"
 
 namespace tarvex {
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/frame/file_load.h"
-#include "app/frame/image_sink.h"
-#include "app/frame/partly_changed_line.h"
-#include "app/frame/phase_chain.h"
-#include "app/frame/safety_net.h"
+#include "frame/file_load.h"
+#include "frame/image_sink.h"
+#include "frame/partly_changed_line.h"
+#include "frame/phase_chain.h"
+#include "frame/safety_net.h"
 
 namespace tarvex {
 

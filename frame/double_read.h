@@ -16,11 +16,11 @@
 #include <span>
 #include <string>
 
-#include "app/frame/double_read_texts.h"
-#include "app/frame/image_sink.h"
-#include "app/frame/phase_chain.h"
-#include "app/frame/staged_image.h"
-#include "app/frame/tool_view.h"
+#include "frame/double_read_texts.h"
+#include "frame/image_sink.h"
+#include "frame/phase_chain.h"
+#include "frame/staged_image.h"
+#include "frame/tool_view.h"
 
 namespace tarvex {
 

@@ -1,7 +1,7 @@
-#include "app/frame/safety_net.h"
+#include "frame/safety_net.h"
 
-#include "app/frame/image_compare.h"
-#include "app/frame/printable.h"
+#include "frame/image_compare.h"
+#include "frame/printable.h"
 
 namespace tarvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/frame/gauge_math.h"
+#include "frame/gauge_math.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "app/frame/printable.h"
+#include "frame/printable.h"
 
 namespace tarvex {
 

@@ -7,8 +7,8 @@
 #include <cctype>
 #include <cerrno>
 
-#include "app/frame/native_files.h"
-#include "app/frame/wide_path.h"
+#include "frame/native_files.h"
+#include "frame/wide_path.h"
 
 namespace tarvex::native {
 namespace {

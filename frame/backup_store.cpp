@@ -1,4 +1,4 @@
-#include "app/frame/backup_store.h"
+#include "frame/backup_store.h"
 
 #include <atomic>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/frame/native_files.h"
+#include "frame/native_files.h"
 
 namespace tarvex {
 namespace {

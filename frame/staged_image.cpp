@@ -1,4 +1,4 @@
-#include "app/frame/staged_image.h"
+#include "frame/staged_image.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -1,4 +1,4 @@
-#include "app/frame/image_compare.h"
+#include "frame/image_compare.h"
 
 #include <cstdio>
 

@@ -1,9 +1,9 @@
-#include "app/frame/file_load.h"
+#include "frame/file_load.h"
 
 #include <algorithm>
 #include <atomic>
 
-#include "app/frame/native_files.h"
+#include "frame/native_files.h"
 
 namespace tarvex {
 namespace {

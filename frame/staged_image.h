@@ -17,8 +17,8 @@
 #include <span>
 #include <string>
 
-#include "app/frame/image_file.h"
-#include "app/frame/image_sink.h"
+#include "frame/image_file.h"
+#include "frame/image_sink.h"
 
 namespace tarvex {
 

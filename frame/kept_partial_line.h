@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/frame/printable.h"
-#include "app/frame/staged_image.h"
+#include "frame/printable.h"
+#include "frame/staged_image.h"
 
 namespace tarvex {
 

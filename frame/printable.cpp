@@ -1,4 +1,4 @@
-#include "app/frame/printable.h"
+#include "frame/printable.h"
 
 #include <cstdint>
 #include <cstdio>

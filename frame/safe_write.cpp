@@ -1,9 +1,9 @@
-#include "app/frame/safe_write.h"
+#include "frame/safe_write.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "app/frame/image_checks.h"
+#include "frame/image_checks.h"
 
 namespace tarvex {
 

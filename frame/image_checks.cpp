@@ -1,4 +1,4 @@
-#include "app/frame/image_checks.h"
+#include "frame/image_checks.h"
 
 #include <algorithm>
 

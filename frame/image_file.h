@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/frame/native_files.h"
+#include "frame/native_files.h"
 
 namespace tarvex {
 

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "app/frame/backup_store.h"
+#include "frame/backup_store.h"
 
 namespace tarvex {
 

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/frame/backup_store.h"
-#include "app/frame/wide_path.h"
+#include "frame/backup_store.h"
+#include "frame/wide_path.h"
 
 namespace tarvex {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/frame/backup_store.h"
-#include "app/frame/image_checks.h"
-#include "app/frame/safety_texts.h"
-#include "app/frame/tool_view.h"
+#include "frame/backup_store.h"
+#include "frame/image_checks.h"
+#include "frame/safety_texts.h"
+#include "frame/tool_view.h"
 
 namespace tarvex {
 

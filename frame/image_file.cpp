@@ -1,4 +1,4 @@
-#include "app/frame/image_file.h"
+#include "frame/image_file.h"
 
 #include <utility>
 

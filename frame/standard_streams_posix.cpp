@@ -1,4 +1,4 @@
-#include "app/frame/standard_streams.h"
+#include "frame/standard_streams.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -1,8 +1,8 @@
-#include "app/frame/time_stamp.h"
+#include "frame/time_stamp.h"
 
 #include <ctime>
 
-#include "app/frame/native_files.h"
+#include "frame/native_files.h"
 
 namespace tarvex {
 

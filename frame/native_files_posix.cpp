@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "app/frame/native_files.h"
+#include "frame/native_files.h"
 
 namespace tarvex::native {
 namespace {
