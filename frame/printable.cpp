@@ -50,7 +50,7 @@ bool invisibleFormat(std::uint32_t code) {
 }
 
 void appendHex(std::string& out, const char* format, unsigned value) {
-  char buffer[8];
+  char buffer[16];
   std::snprintf(buffer, sizeof buffer, format, value);
   out += buffer;
 }
