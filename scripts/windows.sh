@@ -31,7 +31,7 @@ export WINEPREFIX="$PWD/$win/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscore
 # reset by peer"). Its system processes start here, away from the tests' output: started
 # by a test they would hold its output open, and ctest would wait for them.
 wineserver -w  # the one wineboot started, gone first
-wineserver -p
+wineserver -p >/dev/null 2>&1  # killed at the end, it would dump its objects on our output
 wine64 wineboot >/dev/null 2>&1
 trap 'wineserver -k 2>/dev/null || true' EXIT
 start=$SECONDS
