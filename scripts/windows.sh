@@ -19,6 +19,7 @@ win=${TARVEX_WIN_BUILD:-build-win}
 start=$SECONDS
 cmake -S . -B "$win" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DTARVEX_QT=OFF -DTARVEX_BUILD_BENCH=OFF \
+  -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
   -DTARVEX_GTEST_SOURCE=/usr/src/googletest >/dev/null
 cmake --build "$win" -j"$(nproc)"
 echo "-- Windows build: $((SECONDS - start)) s"
