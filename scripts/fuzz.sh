@@ -39,11 +39,17 @@ fi
 mkdir -p "$build/artifacts"
 export ASAN_OPTIONS="abort_on_error=1:detect_leaks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+# Runs target $1 with the options every run takes (where crashes go, its bounds), then $2...
+run_target() {
+  local t=$1
+  shift
+  "$build/$t" -artifact_prefix="$build/artifacts/$t-" -timeout=10 -rss_limit_mb=2048 "$@"
+}
+
 failed=()
 for t in "${targets[@]}"; do
   corpus="fuzz/corpus/$t"
-  if ! "$build/$t" -artifact_prefix="$build/artifacts/$t-" -timeout=10 -rss_limit_mb=2048 \
-       "$corpus"/* >"$build/$t.replay.log" 2>&1; then
+  if ! run_target "$t" "$corpus"/* >"$build/$t.replay.log" 2>&1; then
     echo "$t: corpus replay FAILED (see $build/$t.replay.log)"
     failed+=("$t")
     continue
@@ -55,9 +61,8 @@ done
 fuzz_one() {
   local t=$1 found="$build/found/$1"
   mkdir -p "$found"
-  if "$build/$t" -artifact_prefix="$build/artifacts/$t-" -timeout=10 -rss_limit_mb=2048 \
-       -max_total_time="$seconds" -print_final_stats=1 "$found" "fuzz/corpus/$t" \
-       >"$build/$t.run.log" 2>&1; then
+  if run_target "$t" -max_total_time="$seconds" -print_final_stats=1 "$found" \
+       "fuzz/corpus/$t" >"$build/$t.run.log" 2>&1; then
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$build/$t.run.log")
     echo "$t: fuzzed ${seconds} s, ${runs:-?} inputs, no crash" >"$build/$t.verdict"
   else
