@@ -8,7 +8,7 @@
 
 #include "app/demo/demo_control.h"
 #include "app/main_window.h"
-#include "app/qt_frame/window_placement.h"
+#include "widgets/window_placement.h"
 #include "app/start_up.h"
 #include "app/testing_window.h"
 #include "emulator/bench/demo_bench.h"

@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/qt_frame/caption_color.h"
-#include "app/qt_frame/fixed_font.h"
-#include "app/qt_frame/window_placement.h"
+#include "widgets/caption_color.h"
+#include "widgets/fixed_font.h"
+#include "widgets/window_placement.h"
 #include "app/testing_window.h"
 #include "tools/edid/ui/edid_window.h"
 #include "tools/ite/ui/ite_window.h"

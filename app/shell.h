@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/qt_frame/app_context.h"
+#include "widgets/app_context.h"
 #include "app/shell_windows.h"
 
 class QWidget;

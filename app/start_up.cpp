@@ -3,8 +3,8 @@
 #include <QDir>
 #include <exception>
 
-#include "app/qt_frame/error_report.h"
-#include "app/qt_frame/qt_dialog_provider.h"
+#include "widgets/error_report.h"
+#include "widgets/qt_dialog_provider.h"
 #include "app/tarvex_application.h"
 
 namespace tarvex {

@@ -5,8 +5,8 @@
 #include <QLocale>
 #include <exception>
 
-#include "app/qt_frame/error_report.h"
-#include "app/qt_frame/qt_dialog_provider.h"
+#include "widgets/error_report.h"
+#include "widgets/qt_dialog_provider.h"
 
 namespace tarvex {
 

@@ -21,7 +21,7 @@
 #include <functional>
 #include <random>
 
-#include "app/qt_frame/app_context.h"
+#include "widgets/app_context.h"
 #include "bench/bench_support.h"
 #include "emulator/eeprom/panel_eeprom.h"
 #include "emulator/emulator_bus.h"

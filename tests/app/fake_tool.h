@@ -6,9 +6,9 @@
 #include <atomic>
 #include <vector>
 
-#include "app/qt_frame/log_memo.h"
-#include "app/qt_frame/qt_tool_view.h"
-#include "app/qt_frame/tool_thread.h"
+#include "widgets/log_memo.h"
+#include "widgets/qt_tool_view.h"
+#include "widgets/tool_thread.h"
 #include "frame/mode_word.h"
 #include "link/adapter_link.h"
 

@@ -8,9 +8,9 @@
 #include <stdexcept>
 
 #include "app/main_window.h"
-#include "app/qt_frame/error_report.h"
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/error_report.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 #include "app/shell.h"
 #include "app/testing_window.h"
 #include "emulator/emulator_bus.h"

@@ -5,9 +5,9 @@
 
 #include <thread>
 
-#include "app/qt_frame/dialog_provider.h"
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/dialog_provider.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 #include "emulator/emulator_bus.h"
 #include "tests/app/fake_tool.h"
 #include "tests/app/qt_test_app.h"

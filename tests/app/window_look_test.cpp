@@ -19,8 +19,8 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "app/qt_frame/log_memo.h"
-#include "app/qt_frame/window_placement.h"
+#include "widgets/log_memo.h"
+#include "widgets/window_placement.h"
 #include "app/shell.h"
 #include "app/tarvex_application.h"
 #include "app/testing_window.h"

@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "app/qt_frame/log_memo.h"
+#include "widgets/log_memo.h"
 #include "tests/app/qt_test_app.h"
 #include "tests/edid/edid_bench.h"
 #include "tests/support/scripted_dialogs.h"

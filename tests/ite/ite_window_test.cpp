@@ -8,8 +8,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 #include "emulator/ite/demo_board.h"
 #include "tests/ite/ite_fixture.h"
 #include "tests/support/scripted_dialogs.h"

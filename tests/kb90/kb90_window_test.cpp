@@ -6,8 +6,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 #include "tests/kb90/kb90_fixture.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tools/kb90/kb90_messages.h"

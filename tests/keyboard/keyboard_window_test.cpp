@@ -10,7 +10,7 @@
 #include <chrono>
 #include <functional>
 
-#include "app/qt_frame/log_memo.h"
+#include "widgets/log_memo.h"
 #include "emulator/emulator_bus.h"
 #include "emulator/keyboard/emulated_keyboard.h"
 #include "tests/support/scripted_dialogs.h"

@@ -7,8 +7,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 #include "tests/mec16/mec16_fixture.h"
 #include "tests/support/scripted_dialogs.h"
 #include "tools/mec16/mec16_messages.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/qt_frame/dialog_provider.h"
+#include "widgets/dialog_provider.h"
 
 namespace tarvex::test {
 

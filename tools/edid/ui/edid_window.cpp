@@ -4,9 +4,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/qt_frame/caption_color.h"
-#include "app/qt_frame/fixed_font.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/caption_color.h"
+#include "widgets/fixed_font.h"
+#include "widgets/log_memo.h"
 #include "tools/edid/edid_double_read.h"
 #include "tools/edid/edid_messages.h"
 #include "tools/edid/ui/edid_worker.h"

@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QPushButton>
 
-#include "app/qt_frame/chain_driver.h"
-#include "app/qt_frame/qt_tool_view.h"
-#include "app/qt_frame/safety_controls.h"
+#include "widgets/chain_driver.h"
+#include "widgets/qt_tool_view.h"
+#include "widgets/safety_controls.h"
 #include "frame/double_read.h"
 #include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/qt_frame/tool_thread.h"
+#include "widgets/tool_thread.h"
 
 namespace tarvex {
 

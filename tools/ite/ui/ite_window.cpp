@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/qt_frame/fixed_font.h"
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/fixed_font.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 #include "frame/printable.h"
 #include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_messages.h"

@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <array>
 
-#include "app/qt_frame/chain_driver.h"
-#include "app/qt_frame/qt_tool_view.h"
-#include "app/qt_frame/safety_controls.h"
+#include "widgets/chain_driver.h"
+#include "widgets/qt_tool_view.h"
+#include "widgets/safety_controls.h"
 #include "frame/double_read.h"
 #include "frame/safe_write.h"
 #include "tools/ite/ite_controls.h"

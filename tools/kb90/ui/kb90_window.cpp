@@ -7,10 +7,10 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/qt_frame/caption_color.h"
-#include "app/qt_frame/fixed_font.h"
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/caption_color.h"
+#include "widgets/fixed_font.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 #include "frame/printable.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_double_read.h"

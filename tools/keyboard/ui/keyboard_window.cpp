@@ -6,9 +6,9 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-#include "app/qt_frame/caption_color.h"
-#include "app/qt_frame/fixed_font.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/caption_color.h"
+#include "widgets/fixed_font.h"
+#include "widgets/log_memo.h"
 #include "tools/keyboard/keyboard_messages.h"
 #include "tools/keyboard/ui/cell_shape.h"
 #include "tools/keyboard/ui/read_thread_keyboard.h"

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <array>
 
-#include "app/qt_frame/qt_tool_view.h"
+#include "widgets/qt_tool_view.h"
 #include "tools/keyboard/keyboard_controls.h"
 #include "tools/keyboard/keyboard_tool.h"
 #include "tools/keyboard/pin_grid.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The keyboard tester's worker: runs one scan and ends with it.
 
-#include "app/qt_frame/tool_thread.h"
+#include "widgets/tool_thread.h"
 
 namespace tarvex {
 namespace keyboard {

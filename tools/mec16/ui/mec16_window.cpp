@@ -5,9 +5,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "app/qt_frame/fixed_font.h"
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/fixed_font.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/ui/mec16_worker.h"
 

@@ -11,9 +11,9 @@
 #include <QPushButton>
 #include <memory>
 
-#include "app/qt_frame/chain_driver.h"
-#include "app/qt_frame/qt_tool_view.h"
-#include "app/qt_frame/safety_controls.h"
+#include "widgets/chain_driver.h"
+#include "widgets/qt_tool_view.h"
+#include "widgets/safety_controls.h"
 #include "tools/mec16/mec16_double_read.h"
 #include "tools/mec16/mec16_safe_ops.h"
 #include "tools/mec16/mec16_tool.h"

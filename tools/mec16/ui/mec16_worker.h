@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/qt_frame/tool_thread.h"
+#include "widgets/tool_thread.h"
 #include "tools/mec16/mec16_tool.h"
 
 namespace tarvex {

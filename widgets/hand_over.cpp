@@ -1,4 +1,4 @@
-#include "app/qt_frame/hand_over.h"
+#include "widgets/hand_over.h"
 
 #include <QThread>
 #include <future>

@@ -1,8 +1,8 @@
-#include "app/qt_frame/tool_thread.h"
+#include "widgets/tool_thread.h"
 
 #include <exception>
 
-#include "app/qt_frame/error_report.h"
+#include "widgets/error_report.h"
 
 namespace tarvex {
 

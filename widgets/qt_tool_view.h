@@ -12,8 +12,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/qt_frame/app_context.h"
-#include "app/qt_frame/hand_over.h"
+#include "widgets/app_context.h"
+#include "widgets/hand_over.h"
 #include "frame/tool_view.h"
 
 namespace tarvex {

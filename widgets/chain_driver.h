@@ -8,7 +8,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/qt_frame/tool_thread.h"
+#include "widgets/tool_thread.h"
 #include "frame/phase_chain.h"
 
 namespace tarvex {

@@ -1,6 +1,6 @@
 #include <vector>
 
-#include "app/qt_frame/dialog_provider.h"
+#include "widgets/dialog_provider.h"
 
 namespace tarvex {
 

@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <string>
 
-#include "app/qt_frame/folder_opener.h"
+#include "widgets/folder_opener.h"
 #include "frame/safety_net.h"
 
 namespace tarvex {

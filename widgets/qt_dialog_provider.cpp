@@ -1,4 +1,4 @@
-#include "app/qt_frame/qt_dialog_provider.h"
+#include "widgets/qt_dialog_provider.h"
 
 #include <QFileDialog>
 #include <QMessageBox>

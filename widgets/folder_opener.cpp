@@ -1,4 +1,4 @@
-#include "app/qt_frame/folder_opener.h"
+#include "widgets/folder_opener.h"
 
 #include <QDesktopServices>
 #include <QString>

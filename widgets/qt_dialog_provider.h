@@ -2,7 +2,7 @@
 // The dialogs and message boxes of the running program: QFileDialog and QMessageBox, titled
 // with the application's name.
 
-#include "app/qt_frame/dialog_provider.h"
+#include "widgets/dialog_provider.h"
 
 namespace tarvex {
 

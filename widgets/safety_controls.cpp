@@ -1,4 +1,4 @@
-#include "app/qt_frame/safety_controls.h"
+#include "widgets/safety_controls.h"
 
 #include <QHBoxLayout>
 

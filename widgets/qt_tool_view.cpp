@@ -1,10 +1,10 @@
-#include "app/qt_frame/qt_tool_view.h"
+#include "widgets/qt_tool_view.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
 
-#include "app/qt_frame/gauge_widget.h"
-#include "app/qt_frame/log_memo.h"
+#include "widgets/gauge_widget.h"
+#include "widgets/log_memo.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "app/qt_frame/fixed_font.h"
+#include "widgets/fixed_font.h"
 
 #include <QFontDatabase>
 #include <QStringList>

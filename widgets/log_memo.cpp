@@ -1,8 +1,8 @@
-#include "app/qt_frame/log_memo.h"
+#include "widgets/log_memo.h"
 
 #include <QTextBlock>
 
-#include "app/qt_frame/fixed_font.h"
+#include "widgets/fixed_font.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "app/qt_frame/error_report.h"
+#include "widgets/error_report.h"
 
 #include <QCoreApplication>
 #include <QDebug>

@@ -1,4 +1,4 @@
-#include "app/qt_frame/gauge_widget.h"
+#include "widgets/gauge_widget.h"
 
 #include <QPainter>
 

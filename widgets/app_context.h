@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "app/qt_frame/dialog_provider.h"
-#include "app/qt_frame/folder_opener.h"
+#include "widgets/dialog_provider.h"
+#include "widgets/folder_opener.h"
 #include "frame/backup_store.h"
 #include "link/ft_device.h"
 

@@ -1,4 +1,4 @@
-#include "app/qt_frame/chain_driver.h"
+#include "widgets/chain_driver.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "app/qt_frame/caption_color.h"
+#include "widgets/caption_color.h"
 
 #include <QApplication>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "app/qt_frame/window_placement.h"
+#include "widgets/window_placement.h"
 
 #include <QScreen>
 #include <QWidget>
