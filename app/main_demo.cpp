@@ -12,7 +12,7 @@
 #include "app/start_up.h"
 #include "app/testing_window.h"
 #include "emulator/bench/demo_bench.h"
-#include "frame/standard_streams.h"
+#include "base/standard_streams.h"
 
 int main(int argc, char** argv) {
   if (!tarvex::fillStandardStreams()) return 1;

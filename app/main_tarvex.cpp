@@ -1,7 +1,7 @@
 // Tarvex on real adapters: this machine's FTDI adapters (link/system_bus.h).
 
 #include "app/start_up.h"
-#include "frame/standard_streams.h"
+#include "base/standard_streams.h"
 #include "link/system_bus.h"
 
 int main(int argc, char** argv) {

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "link/ft_device.h"
-#include "link/log_sink.h"
+#include "base/log_sink.h"
 
 namespace tarvex {
 

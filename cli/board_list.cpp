@@ -1,6 +1,6 @@
 #include "cli/board_list.h"
 
-#include "frame/printable.h"
+#include "base/printable.h"
 
 namespace tarvex::cli {
 namespace {

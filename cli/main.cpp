@@ -6,7 +6,7 @@
 #include "cli/console.h"
 #include "cli/run_cli.h"
 #include "frame/backup_store.h"
-#include "frame/standard_streams.h"
+#include "base/standard_streams.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "cli/command.h"
 #include "cli/runners.h"
-#include "frame/native_files.h"
-#include "frame/printable.h"
+#include "base/native_files.h"
+#include "base/printable.h"
 #include "frame/tool_view.h"
 
 namespace tarvex::cli {

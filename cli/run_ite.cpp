@@ -6,7 +6,7 @@
 #include "cli/safety_options.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_messages.h"
 #include "tools/ite/ite_safe_write.h"

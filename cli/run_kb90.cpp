@@ -6,7 +6,7 @@
 #include "cli/safety_options.h"
 #include "cli/terminal_view.h"
 #include "cli/worker.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_double_read.h"
 #include "tools/kb90/kb90_messages.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "frame/native_files.h"
+#include "base/native_files.h"
 
 namespace tarvex {
 namespace {

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "frame/backup_store.h"
-#include "frame/wide_path.h"
+#include "base/wide_path.h"
 
 namespace tarvex {
 

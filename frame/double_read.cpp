@@ -6,7 +6,7 @@
 
 #include "frame/image_compare.h"
 #include "frame/kept_partial_line.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 
 namespace tarvex {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "frame/native_files.h"
+#include "base/native_files.h"
 
 namespace tarvex {
 namespace {

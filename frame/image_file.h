@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/native_files.h"
+#include "base/native_files.h"
 
 namespace tarvex {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "frame/staged_image.h"
 
 namespace tarvex {

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "frame/printable.h"
+#include "base/printable.h"
 
 namespace tarvex {
 

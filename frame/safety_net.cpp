@@ -1,7 +1,7 @@
 #include "frame/safety_net.h"
 
 #include "frame/image_compare.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 
 namespace tarvex {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <ctime>
 
-#include "frame/native_files.h"
+#include "base/native_files.h"
 
 namespace tarvex {
 

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "link/log_sink.h"
+#include "base/log_sink.h"
 
 namespace tarvex {
 

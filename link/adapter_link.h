@@ -8,7 +8,7 @@
 
 #include "link/ft_device.h"
 #include "link/link_state.h"
-#include "link/log_sink.h"
+#include "base/log_sink.h"
 
 namespace tarvex {
 

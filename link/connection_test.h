@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "link/ft_device.h"
-#include "link/log_sink.h"
+#include "base/log_sink.h"
 
 namespace tarvex {
 

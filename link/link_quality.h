@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "link/ft_device.h"
-#include "link/log_sink.h"
+#include "base/log_sink.h"
 
 namespace tarvex {
 

@@ -1,6 +1,6 @@
 #include "link/comport/com_bus.h"
 
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "link/comport/com_device.h"
 #include "link/comport/com_ports.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "frame/wide_path.h"
+#include "base/wide_path.h"
 #include "link/wait_bounds.h"
 
 namespace tarvex::comport {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cwctype>
 
-#include "frame/wide_path.h"
+#include "base/wide_path.h"
 
 namespace tarvex::comport {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "frame/wide_path.h"
+#include "base/wide_path.h"
 #include "link/comport/com_ports.h"
 #include "link/d2xx/d2xx_library.h"
 

@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "link/serial/port_holders.h"
 
 namespace tarvex::serial {

@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "link/serial/open_failure.h"
 #include "link/serial/serial_device.h"
 

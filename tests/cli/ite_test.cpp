@@ -6,7 +6,7 @@
 #include "cli_bench.h"
 #include "emulator/ite/it85_board.h"
 #include "frame/image_checks.h"
-#include "frame/native_files.h"
+#include "base/native_files.h"
 #include "frame/partly_changed_line.h"
 #include "tests/ite/ite_fixture.h"
 #include "tools/ite/ite_messages.h"

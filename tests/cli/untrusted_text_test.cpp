@@ -10,7 +10,7 @@
 #include "emulator/ite/it85_board.h"
 #include "emulator/kb90/kb90_controller.h"
 #include "emulator/mec16/mec1609.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/kb90/kb90_messages.h"
 #include "tools/mec16/mec16_messages.h"
 

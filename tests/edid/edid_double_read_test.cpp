@@ -8,7 +8,7 @@
 
 #include "emulator/fault_plan.h"
 #include "frame/image_compare.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tests/edid/edid_bench.h"
 #include "tests/support/chain_on_workers.h"
 #include "tools/edid/edid_double_read.h"

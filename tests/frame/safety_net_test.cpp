@@ -11,7 +11,7 @@
 
 #include "frame/backup_store.h"
 #include "frame/image_compare.h"
-#include "frame/native_files.h"
+#include "base/native_files.h"
 
 namespace tarvex {
 namespace {

@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "frame/native_files.h"
+#include "base/native_files.h"
 #include "frame/staged_image.h"
 #include "tests/reliability/disk_full.h"
 

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "frame/wide_path.h"
+#include "base/wide_path.h"
 #include "tests/reliability/held_files.h"
 
 namespace tarvex::reliability {

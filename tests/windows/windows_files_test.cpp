@@ -10,7 +10,7 @@
 
 #include "frame/backup_store.h"
 #include "frame/image_file.h"
-#include "frame/native_files.h"
+#include "base/native_files.h"
 #include "frame/staged_image.h"
 #include "tests/support/test_platform.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "frame/printable.h"
+#include "base/printable.h"
 
 namespace tarvex::edid::msg {
 

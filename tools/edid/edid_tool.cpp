@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "frame/file_load.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "frame/staged_image.h"
 #include "link/adapter_link.h"
 #include "tools/edid/edid_decode.h"

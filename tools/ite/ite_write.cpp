@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "frame/file_load.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "tools/ite/ite_commands.h"

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "frame/file_load.h"
-#include "frame/native_files.h"
-#include "frame/printable.h"
+#include "base/native_files.h"
+#include "base/printable.h"
 #include "tools/ite/ite_messages.h"
 
 namespace tarvex {

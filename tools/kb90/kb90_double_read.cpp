@@ -1,6 +1,6 @@
 #include "tools/kb90/kb90_double_read.h"
 
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/kb90/kb90_messages.h"
 
 namespace tarvex::kb90 {

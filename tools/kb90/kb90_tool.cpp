@@ -1,7 +1,7 @@
 #include "tools/kb90/kb90_tool.h"
 
 #include "frame/kept_partial_line.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include <utility>
 
 #include "frame/time_stamp.h"

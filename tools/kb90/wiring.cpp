@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/kb90/kb90_messages.h"
 
 namespace tarvex::kb90 {

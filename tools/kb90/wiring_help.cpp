@@ -1,6 +1,6 @@
 #include "tools/kb90/wiring_help.h"
 
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/kb90/base_file.h"
 #include "tools/kb90/kb90_messages.h"
 #include "tools/kb90/wiring.h"

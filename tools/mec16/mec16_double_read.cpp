@@ -1,6 +1,6 @@
 #include "tools/mec16/mec16_double_read.h"
 
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/mec16/mec16_messages.h"
 
 namespace tarvex::mec16 {

@@ -2,7 +2,7 @@
 // the start on the user-interface thread, the block streams on the worker.
 
 #include "frame/gauge_math.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "link/link_state.h"
-#include "link/log_sink.h"
+#include "base/log_sink.h"
 
 namespace tarvex::mec16 {
 

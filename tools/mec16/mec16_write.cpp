@@ -6,7 +6,7 @@
 
 #include "frame/file_load.h"
 #include "frame/gauge_math.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "frame/time_stamp.h"
 #include "link/adapter_link.h"
 #include "link/link_io.h"

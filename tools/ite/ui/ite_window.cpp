@@ -9,7 +9,7 @@
 #include "widgets/fixed_font.h"
 #include "widgets/gauge_widget.h"
 #include "widgets/log_memo.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/ite/ite_double_read.h"
 #include "tools/ite/ite_messages.h"
 #include "tools/ite/ite_safe_write.h"

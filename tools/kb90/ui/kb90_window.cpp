@@ -11,7 +11,7 @@
 #include "widgets/fixed_font.h"
 #include "widgets/gauge_widget.h"
 #include "widgets/log_memo.h"
-#include "frame/printable.h"
+#include "base/printable.h"
 #include "tools/kb90/kb90_commands.h"
 #include "tools/kb90/kb90_double_read.h"
 #include "tools/kb90/kb90_messages.h"

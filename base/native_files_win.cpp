@@ -7,8 +7,8 @@
 #include <cctype>
 #include <cerrno>
 
-#include "frame/native_files.h"
-#include "frame/wide_path.h"
+#include "base/native_files.h"
+#include "base/wide_path.h"
 
 namespace tarvex::native {
 namespace {

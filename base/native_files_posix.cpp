@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "frame/native_files.h"
+#include "base/native_files.h"
 
 namespace tarvex::native {
 namespace {

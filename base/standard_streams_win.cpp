@@ -2,7 +2,7 @@
 // standard stream cannot hand its number to an adapter's port or an image file: there is
 // nothing to fill.
 
-#include "frame/standard_streams.h"
+#include "base/standard_streams.h"
 
 namespace tarvex {
 

@@ -1,4 +1,4 @@
-#include "frame/standard_streams.h"
+#include "base/standard_streams.h"
 
 #include <fcntl.h>
 #include <unistd.h>

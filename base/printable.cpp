@@ -1,4 +1,4 @@
-#include "frame/printable.h"
+#include "base/printable.h"
 
 #include <cstdint>
 #include <cstdio>
