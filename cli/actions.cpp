@@ -1,6 +1,6 @@
 #include "cli/actions.h"
 
-#include "frame/backup_store.h"
+#include "safety/backup_store.h"
 
 #include <string>
 

@@ -5,7 +5,7 @@
 
 #include "cli/console.h"
 #include "cli/run_cli.h"
-#include "frame/backup_store.h"
+#include "safety/backup_store.h"
 #include "base/standard_streams.h"
 
 namespace {

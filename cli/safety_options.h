@@ -4,7 +4,7 @@
 
 #include "cli/cli_env.h"
 #include "cli/command.h"
-#include "frame/safety_net.h"
+#include "safety/safety_net.h"
 
 namespace tarvex::cli {
 

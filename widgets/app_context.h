@@ -8,7 +8,7 @@
 
 #include "widgets/dialog_provider.h"
 #include "widgets/folder_opener.h"
-#include "frame/backup_store.h"
+#include "safety/backup_store.h"
 #include "link/ft_device.h"
 
 namespace tarvex {

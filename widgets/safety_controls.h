@@ -10,7 +10,7 @@
 #include <string>
 
 #include "widgets/folder_opener.h"
-#include "frame/safety_net.h"
+#include "safety/safety_net.h"
 
 namespace tarvex {
 

@@ -5,9 +5,9 @@
 
 #include "cli_bench.h"
 #include "emulator/ite/it85_board.h"
-#include "frame/image_checks.h"
+#include "safety/image_checks.h"
 #include "base/native_files.h"
-#include "frame/partly_changed_line.h"
+#include "safety/partly_changed_line.h"
 #include "tests/ite/ite_fixture.h"
 #include "tools/ite/ite_messages.h"
 

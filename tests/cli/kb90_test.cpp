@@ -6,8 +6,8 @@
 
 #include "cli_bench.h"
 #include "emulator/kb90/kb90_controller.h"
-#include "frame/image_checks.h"
-#include "frame/partly_changed_line.h"
+#include "safety/image_checks.h"
+#include "safety/partly_changed_line.h"
 #include "tests/kb90/kb90_fixture.h"
 #include "tools/kb90/kb90_messages.h"
 

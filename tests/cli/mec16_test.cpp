@@ -5,7 +5,7 @@
 
 #include "cli_bench.h"
 #include "emulator/mec16/mec1609.h"
-#include "frame/image_checks.h"
+#include "safety/image_checks.h"
 #include "tests/support/recording_view.h"
 #include "tools/mec16/mec16_messages.h"
 #include "tools/mec16/mec16_tool.h"

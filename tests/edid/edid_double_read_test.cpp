@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "emulator/fault_plan.h"
-#include "frame/image_compare.h"
+#include "safety/image_compare.h"
 #include "base/printable.h"
 #include "tests/edid/edid_bench.h"
 #include "tests/support/chain_on_workers.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 
-#include "frame/image_checks.h"
+#include "safety/image_checks.h"
 #include "tests/edid/edid_bench.h"
 #include "tests/support/chain_on_workers.h"
 #include "tools/edid/edid_image_check.h"

@@ -9,8 +9,8 @@
 #include <fstream>
 #include <vector>
 
-#include "frame/backup_store.h"
-#include "frame/image_compare.h"
+#include "safety/backup_store.h"
+#include "safety/image_compare.h"
 #include "base/native_files.h"
 
 namespace tarvex {

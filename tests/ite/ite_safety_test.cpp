@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "frame/partly_changed_line.h"
-#include "frame/safe_write.h"
+#include "safety/partly_changed_line.h"
+#include "safety/safe_write.h"
 #include "tests/ite/ite_fixture.h"
 #include "tests/support/chain_on_workers.h"
 #include "tools/ite/ite_messages.h"

@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "emulator/fault_plan.h"
-#include "frame/image_compare.h"
+#include "safety/image_compare.h"
 #include "tests/mec16/mec16_fixture.h"
 #include "tests/support/chain_on_workers.h"
 #include "tools/mec16/mec16_double_read.h"

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "frame/image_compare.h"
-#include "frame/partly_changed_line.h"
+#include "safety/image_compare.h"
+#include "safety/partly_changed_line.h"
 #include "tests/mec16/mec16_fixture.h"
 #include "tests/support/chain_on_workers.h"
 #include "tools/mec16/mec16_messages.h"

@@ -17,9 +17,9 @@
 
 #include "emulator/chip_faults.h"
 #include "emulator/emulator_bus.h"
-#include "frame/double_read.h"
+#include "safety/double_read.h"
 #include "frame/phase_chain.h"
-#include "frame/safety_net.h"
+#include "safety/safety_net.h"
 #include "tests/reliability/disk_full.h"
 #include "tests/reliability/reply_tap.h"
 #include "tests/support/recording_view.h"

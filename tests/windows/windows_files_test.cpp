@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "frame/backup_store.h"
+#include "safety/backup_store.h"
 #include "frame/image_file.h"
 #include "base/native_files.h"
 #include "frame/staged_image.h"

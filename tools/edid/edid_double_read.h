@@ -3,7 +3,7 @@
 // session, and compared. As the single read, the save dialog comes once the adapter is
 // done: after the compare, with the dump of the equal image before it and the decode after.
 
-#include "frame/double_read.h"
+#include "safety/double_read.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex::edid {

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "frame/image_checks.h"
+#include "safety/image_checks.h"
 
 namespace tarvex::edid {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "frame/double_read_texts.h"
-#include "frame/safety_texts.h"
+#include "safety/double_read_texts.h"
+#include "safety/safety_texts.h"
 
 namespace tarvex::edid::msg {
 

@@ -10,10 +10,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "frame/image_checks.h"
+#include "safety/image_checks.h"
 #include "frame/image_sink.h"
 #include "frame/phase_chain.h"
-#include "frame/safety_net.h"
+#include "safety/safety_net.h"
 #include "tools/edid/edid_tool.h"
 
 namespace tarvex::edid {

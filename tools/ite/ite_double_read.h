@@ -2,7 +2,7 @@
 // The ITE read as the user runs it: the flash read twice and compared before the image goes
 // under the chosen name.
 
-#include "frame/double_read.h"
+#include "safety/double_read.h"
 #include "tools/ite/ite_tool.h"
 
 namespace tarvex {

@@ -3,9 +3,9 @@
 
 #include <array>
 
-#include "frame/double_read_texts.h"
-#include "frame/partly_changed_line.h"
-#include "frame/safety_texts.h"
+#include "safety/double_read_texts.h"
+#include "safety/partly_changed_line.h"
+#include "safety/safety_texts.h"
 #include "frame/tool_view.h"
 
 namespace tarvex::ite_text {

@@ -2,7 +2,7 @@
 // The ITE write as the user runs it: the image checked, a backup read of the flash, the
 // documented erase and write, and a read-back compared with what was programmed.
 
-#include "frame/safe_write.h"
+#include "safety/safe_write.h"
 #include "tools/ite/ite_tool.h"
 
 namespace tarvex {

@@ -2,7 +2,7 @@
 // The KB90xx read as the user runs it: the flash read twice and compared before the image
 // goes under the chosen name.
 
-#include "frame/double_read.h"
+#include "safety/double_read.h"
 #include "tools/kb90/kb90_tool.h"
 
 namespace tarvex::kb90 {

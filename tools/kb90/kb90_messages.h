@@ -1,9 +1,9 @@
 #pragma once
 // Every text the KB90xx tool shows: window captions, log lines, labels, dialogs.
 
-#include "frame/double_read_texts.h"
-#include "frame/partly_changed_line.h"
-#include "frame/safety_texts.h"
+#include "safety/double_read_texts.h"
+#include "safety/partly_changed_line.h"
+#include "safety/safety_texts.h"
 
 namespace tarvex::kb90::text {
 

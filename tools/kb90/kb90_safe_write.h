@@ -2,7 +2,7 @@
 // The KB90xx write as the user runs it: the image checked, a backup read of the flash,
 // then the documented write, which the adapter verifies by sum and CRC.
 
-#include "frame/safe_write.h"
+#include "safety/safe_write.h"
 #include "tools/kb90/kb90_tool.h"
 
 namespace tarvex::kb90 {

@@ -2,7 +2,7 @@
 // The MEC16 read as the user runs it: MAIN (and INFO when chosen) read twice and compared
 // before the image goes under the chosen name.
 
-#include "frame/double_read.h"
+#include "safety/double_read.h"
 #include "tools/mec16/mec16_tool.h"
 
 namespace tarvex::mec16 {

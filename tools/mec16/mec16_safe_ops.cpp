@@ -5,9 +5,9 @@
 #include <system_error>
 
 #include "frame/file_load.h"
-#include "frame/image_checks.h"
-#include "frame/image_compare.h"
-#include "frame/partly_changed_line.h"
+#include "safety/image_checks.h"
+#include "safety/image_compare.h"
+#include "safety/partly_changed_line.h"
 #include "tools/mec16/mec16_commands.h"
 #include "tools/mec16/mec16_messages.h"
 

@@ -14,7 +14,7 @@
 
 #include "frame/image_sink.h"
 #include "frame/phase_chain.h"
-#include "frame/safety_net.h"
+#include "safety/safety_net.h"
 #include "tools/mec16/mec16_tool.h"
 
 namespace tarvex::mec16 {

@@ -9,7 +9,7 @@
 #include "widgets/chain_driver.h"
 #include "widgets/qt_tool_view.h"
 #include "widgets/safety_controls.h"
-#include "frame/double_read.h"
+#include "safety/double_read.h"
 #include "tools/edid/edid_safe_ops.h"
 #include "tools/edid/edid_tool.h"
 

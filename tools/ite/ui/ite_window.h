@@ -14,8 +14,8 @@
 #include "widgets/chain_driver.h"
 #include "widgets/qt_tool_view.h"
 #include "widgets/safety_controls.h"
-#include "frame/double_read.h"
-#include "frame/safe_write.h"
+#include "safety/double_read.h"
+#include "safety/safe_write.h"
 #include "tools/ite/ite_controls.h"
 #include "tools/ite/ite_tool.h"
 

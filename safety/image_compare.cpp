@@ -1,4 +1,4 @@
-#include "frame/image_compare.h"
+#include "safety/image_compare.h"
 
 #include <cstdio>
 

@@ -16,7 +16,7 @@
 #include <span>
 #include <string>
 
-#include "frame/double_read_texts.h"
+#include "safety/double_read_texts.h"
 #include "frame/image_sink.h"
 #include "frame/phase_chain.h"
 #include "frame/staged_image.h"

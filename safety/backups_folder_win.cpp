@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "frame/backup_store.h"
+#include "safety/backup_store.h"
 #include "base/wide_path.h"
 
 namespace tarvex {

@@ -1,9 +1,9 @@
-#include "frame/safe_write.h"
+#include "safety/safe_write.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "frame/image_checks.h"
+#include "safety/image_checks.h"
 
 namespace tarvex {
 

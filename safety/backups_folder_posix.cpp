@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "frame/backup_store.h"
+#include "safety/backup_store.h"
 
 namespace tarvex {
 

@@ -16,9 +16,9 @@
 
 #include "frame/file_load.h"
 #include "frame/image_sink.h"
-#include "frame/partly_changed_line.h"
+#include "safety/partly_changed_line.h"
 #include "frame/phase_chain.h"
-#include "frame/safety_net.h"
+#include "safety/safety_net.h"
 
 namespace tarvex {
 

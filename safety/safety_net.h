@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/backup_store.h"
-#include "frame/image_checks.h"
-#include "frame/safety_texts.h"
+#include "safety/backup_store.h"
+#include "safety/image_checks.h"
+#include "safety/safety_texts.h"
 #include "frame/tool_view.h"
 
 namespace tarvex {

@@ -1,4 +1,4 @@
-#include "frame/backup_store.h"
+#include "safety/backup_store.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,6 +1,6 @@
-#include "frame/safety_net.h"
+#include "safety/safety_net.h"
 
-#include "frame/image_compare.h"
+#include "safety/image_compare.h"
 #include "base/printable.h"
 
 namespace tarvex {

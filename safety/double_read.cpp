@@ -1,10 +1,10 @@
-#include "frame/double_read.h"
+#include "safety/double_read.h"
 
 #include <optional>
 #include <span>
 #include <utility>
 
-#include "frame/image_compare.h"
+#include "safety/image_compare.h"
 #include "frame/kept_partial_line.h"
 #include "base/printable.h"
 

@@ -1,4 +1,4 @@
-#include "frame/image_checks.h"
+#include "safety/image_checks.h"
 
 #include <algorithm>
 
