@@ -209,7 +209,7 @@ int main() {
     board->setFlash(flash);
     SafetyOptions options;
     options.backupsFolder = dir + "/backups";
-    SafeWrite safe = iteSafeWrite(tool, view);
+    SafeChange safe = iteSafeWrite(tool, view);
     bench::Measurement chained = bench::measureChain(*adapter, bus, safe.chain(options));
     bench::IdealLine chainLine(wire, chained.startedAt);
     modelOpening(chainLine);

@@ -145,7 +145,7 @@ int runIte(const Command& command, const CliEnv& env) {
     }
     case Operation::kIteWrite: {
       // The backup read, the erase and write, and the read-back: none stops part-way.
-      SafeWrite safe = iteSafeWrite(tool, view);
+      SafeChange safe = iteSafeWrite(tool, view);
       PhaseChain chain = safe.chain(safetyOptionsOf(command, env));
       superviseChain(chain, env, view, [] {}, Supervision::halfDoneNote());
       return safe.succeeded() ? kExitSuccess : kExitFailure;

@@ -50,7 +50,7 @@ int runKb90(const Command& command, const CliEnv& env) {
   const bool reading = command.operation == Operation::kKb90Read;
   if (!reading) {
     // The backup read and the write: neither stops part-way.
-    SafeWrite safe = kb90::kb90SafeWrite(tool, view);
+    SafeChange safe = kb90::kb90SafeWrite(tool, view);
     SafetyOptions options = safetyOptionsOf(command, env);
     options.verify = false;  // the adapter verifies the write itself
     PhaseChain chain = safe.chain(options);

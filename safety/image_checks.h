@@ -22,6 +22,7 @@ enum class ImageFindingKind {
 struct ImageFinding {
   ImageFindingKind kind;
   std::string text;
+  bool shown = false;  // the text is in the log already (an image's decode told it)
   friend bool operator==(const ImageFinding&, const ImageFinding&) = default;
 };
 

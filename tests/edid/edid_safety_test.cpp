@@ -202,5 +202,16 @@ TEST_F(EdidSafety, AFailedBackupStopsTheWriteBeforeAnyByteOfIt) {
   EXPECT_EQ(contents(), before);
 }
 
+TEST_F(EdidSafety, AWriteCutOffAfterItsDataSaysThePanelMayBePartlyWrittenAndNamesTheBackup) {
+  // The tag and the write's ready byte come, the two status letters never do.
+  EXPECT_FALSE(write(otherPanel(), options(), false, [&](int work) {
+    if (work == 1) adapter_->setFaults({.stopAfterBytes = 4});
+  }));
+  const auto saved = backups();
+  ASSERT_EQ(saved.size(), 1u);
+  EXPECT_EQ(lastLine(), std::string(msg::kPartlyWritten.line) + msg::kPartlyWritten.backupLead +
+                            saved[0].string());
+}
+
 }  // namespace
 }  // namespace tarvex::test

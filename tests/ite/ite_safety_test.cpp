@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "safety/partly_changed_line.h"
-#include "safety/safe_write.h"
+#include "safety/safe_change.h"
 #include "tests/ite/ite_fixture.h"
 #include "tests/support/chain_on_workers.h"
 #include "tools/ite/ite_messages.h"
@@ -56,7 +56,7 @@ class IteSafety : public IteBench {
     return image;
   }
 
-  SafeWrite safe_ = iteSafeWrite(tool_, view_);
+  SafeChange safe_ = iteSafeWrite(tool_, view_);
 };
 
 TEST_F(IteSafety, TheOldFirmwareIsKeptAndTheReadBackCatchesAFlashHoldingOtherBytes) {

@@ -219,7 +219,7 @@ class IteWriteBench final : public IteBench {
   void clearChipFaults() override { board_->setChipFaults({}); }
 
  private:
-  SafeWrite safe_ = iteSafeWrite(tool_, view_);
+  SafeChange safe_ = iteSafeWrite(tool_, view_);
   Bytes expected_;
   int programmed_ = 0;
 };

@@ -159,7 +159,7 @@ class Kb90WriteBench final : public Kb90Bench {
  private:
   bool verified_ = true;
   Bytes expected_;
-  SafeWrite safe_ = kb90::kb90SafeWrite(tool_, view_);
+  SafeChange safe_ = kb90::kb90SafeWrite(tool_, view_);
 };
 
 }  // namespace

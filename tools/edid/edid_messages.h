@@ -6,6 +6,7 @@
 #include <string>
 
 #include "safety/double_read_texts.h"
+#include "safety/partly_changed_line.h"
 #include "safety/safety_texts.h"
 
 namespace tarvex::edid::msg {
@@ -80,6 +81,13 @@ inline constexpr DoubleReadTexts kDoubleRead{
 // The steps around a write: image checks, backup, read-back.
 inline constexpr const char* kBackupRead = "Reading EEPROM into a backup copy ...";
 inline constexpr const char* kVerifyRead = "Reading EEPROM back to verify the write ...";
+// A write that failed once its image bytes had begun going out.
+inline constexpr PartlyChangedTexts kPartlyWritten{
+    .line = "The EEPROM may now be partly written: do not disconnect the panel, write the image "
+            "again.",
+    .backupLead = " The old content is in the backup copy: ",
+    .backupEnd = "",
+};
 inline constexpr const char* kWriteNotVerified = "The write is not verified (verification is off).";
 inline constexpr const char* kCorrectChecksumChoice = "Correct the checksum";
 inline constexpr const char* kChecksumQuestion =

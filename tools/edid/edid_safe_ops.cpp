@@ -1,134 +1,104 @@
 #include "tools/edid/edid_safe_ops.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "tools/edid/edid_decode.h"
 #include "tools/edid/edid_image_check.h"
 #include "tools/edid/edid_messages.h"
 
 namespace tarvex::edid {
-namespace {
 
-// The size of a file longer than what is loaded of it, for the size finding.
-std::uint64_t fileSize(const std::string& path, const LoadedFile& loaded) {
-  if (!loaded.longer) return loaded.bytes.size();
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  return ec ? loaded.bytes.size() + 1 : size;
-}
+EdidSafeOps::EdidSafeOps(EdidTool& tool, ToolView& view)
+    : tool_(tool),
+      view_(view),
+      change_(steps(), view,
+              {msg::kSafety, msg::kPartlyWritten, msg::kBackupRead, msg::kVerifyRead,
+               msg::kWriteNotVerified}) {}
 
-}  // namespace
-
-PhaseStep EdidSafeOps::finish(bool success) {
-  succeeded_ = success;
-  return PhaseStep::end();
+SafeChangeSteps EdidSafeOps::steps() {
+  SafeChangeSteps steps;
+  steps.chooseImage = [this] { return chooseImage(); };
+  steps.moreFindings = [this](std::span<const std::uint8_t> image) {
+    // The generic size and blank checks have run; the header and the checksum are the
+    // EDID's own. A finding the decode has told already is not logged again.
+    std::vector<ImageFinding> findings;
+    for (ImageFinding& finding : checkEdidImage(image, kImageSize)) {
+      if (finding.kind != ImageFindingKind::kBadHeader &&
+          finding.kind != ImageFindingKind::kBadChecksum) {
+        continue;
+      }
+      finding.shown = std::find(decode_.begin(), decode_.end(), finding.text) != decode_.end();
+      findings.push_back(std::move(finding));
+    }
+    return findings;
+  };
+  steps.settleFinding = [this](const ImageFinding& finding, const SafetyOptions& options,
+                               std::vector<std::uint8_t>& image) {
+    return settleFinding(finding, options, image);
+  };
+  // Each EEPROM session runs whole in one call: the read is only noted where the chain
+  // prepares it, and made on the worker.
+  steps.startRead = [this](MemoryImage& into, const char* purpose) {
+    readInto_ = &into;
+    readPurpose_ = purpose;
+    return true;
+  };
+  steps.runRead = [this] { return tool_.readInto(*readInto_, readPurpose_); };
+  steps.startChange = [this](const std::string&, std::vector<std::uint8_t> image) {
+    image_ = std::move(image);
+    return true;
+  };
+  steps.runChange = [this] { return tool_.writeImage(image_); };
+  steps.flashTouched = [this] { return tool_.flashTouched(); };
+  steps.expectedAfter = [this] {
+    const auto sent = tool_.sentImage();
+    return std::optional(std::vector<std::uint8_t>(sent.begin(), sent.end()));
+  };
+  steps.chipSize = kImageSize;
+  return steps;
 }
 
 PhaseChain EdidSafeOps::write(const SafetyOptions& options, bool fixChecksum) {
-  options_ = options;
   fixChecksum_ = fixChecksum;
-  succeeded_ = false;
-  PhaseChain chain;
-  chain.add([this](bool) { return chooseAndCheckImage(); });
-  chain.add([this](bool) {
-    if (!options_.backup) return PhaseStep::next();
-    return PhaseStep::runWork([this] { return tool_.readInto(read_, msg::kBackupRead); }, false);
-  });
-  chain.add([this](bool read) { return afterBackupRead(read); });
-  chain.add([this](bool written) { return afterWrite(written); });
-  chain.add([this](bool read) { return verdict(read); });
-  return chain;
+  return change_.chain(options);
 }
 
-PhaseStep EdidSafeOps::chooseAndCheckImage() {
+std::optional<ChosenImage> EdidSafeOps::chooseImage() {
   view_.clearLog();
   const auto loaded = tool_.chooseImageFile();
-  if (!loaded) return finish(false);
+  if (!loaded) return std::nullopt;
+  ChosenImage chosen = chosenImage(tool_.fileName(), *loaded);
   // What goes out is always 256 bytes: the file's, erased (FFh) where it is shorter. The
   // header and the checksum are looked at in exactly those bytes.
-  image_.assign(kImageSize, 0xFF);
-  std::copy_n(loaded->bytes.begin(), std::min(loaded->bytes.size(), kImageSize), image_.begin());
+  chosen.bytes.resize(kImageSize, 0xFF);
 
-  // The decode first, so each finding below reads against it.
-  const std::vector<std::string> decode = decodeLines(decodeEdid(image_));
-  for (const auto& line : decode) view_.logLine(line);
+  // The decode first, so each finding reads against it.
+  decode_ = decodeLines(decodeEdid(chosen.bytes));
+  for (const auto& line : decode_) view_.logLine(line);
   view_.logLine("");
-
-  std::vector<ImageFinding> findings = checkEdidImage(image_, kImageSize);
-  if (auto size = sizeFinding(fileSize(tool_.fileName(), *loaded), kImageSize)) {
-    findings.insert(findings.begin(), *size);
-  }
-  if (!acceptFindings(findings, decode)) return finish(false);
-  return PhaseStep::next();
+  return chosen;
 }
 
-bool EdidSafeOps::acceptFindings(const std::vector<ImageFinding>& findings,
-                                 const std::vector<std::string>& alreadyLogged) {
-  for (const ImageFinding& finding : findings) {
-    // The decode has told the header and the checksum already.
-    if (std::find(alreadyLogged.begin(), alreadyLogged.end(), finding.text) == alreadyLogged.end()) {
-      view_.logLine(finding.text);
-    }
-    if (finding.kind == ImageFindingKind::kBadChecksum) {
-      if (!acceptChecksum(finding)) return false;
-      continue;
-    }
-    if (options_.force) continue;
-    if (!view_.askYesNo(finding.text + "\n" + msg::kSafety.askGoOn)) {
-      view_.logLine(msg::kSafety.cancelled);
-      return false;
-    }
-  }
-  return true;
-}
-
-bool EdidSafeOps::acceptChecksum(const ImageFinding& finding) {
+std::optional<bool> EdidSafeOps::settleFinding(const ImageFinding& finding,
+                                               const SafetyOptions& options,
+                                               std::vector<std::uint8_t>& image) {
+  if (finding.kind != ImageFindingKind::kBadChecksum) return std::nullopt;
   Answer answer = Answer::kOther;
   if (!fixChecksum_) {
-    answer = options_.force ? Answer::kYes
-                            : view_.askYesNoOr(finding.text + "\n" + msg::kChecksumQuestion,
-                                               msg::kCorrectChecksumChoice);
+    answer = options.force ? Answer::kYes
+                           : view_.askYesNoOr(finding.text + "\n" + msg::kChecksumQuestion,
+                                              msg::kCorrectChecksumChoice);
   }
   if (answer == Answer::kNo) {
     view_.logLine(msg::kSafety.cancelled);
     return false;
   }
   if (answer == Answer::kOther) {
-    const auto checksum = baseBlockChecksum(image_);
-    image_ = withCorrectedChecksum(image_);
+    const auto checksum = baseBlockChecksum(image);
+    image = withCorrectedChecksum(image);
     view_.logLine(msg::checksumCorrected(checksum->stored, checksum->correct));
   }
   return true;
-}
-
-PhaseStep EdidSafeOps::afterBackupRead(bool readSucceeded) {
-  if (options_.backup) {
-    if (!readSucceeded || !read_.whole()) {
-      view_.logLine(msg::kSafety.backupReadFailed);
-      return finish(false);
-    }
-    if (!keepBackup(read_.bytes(), view_, options_, msg::kSafety)) return finish(false);
-  }
-  return PhaseStep::runWork([this] { return tool_.writeImage(image_); }, false);
-}
-
-PhaseStep EdidSafeOps::afterWrite(bool written) {
-  if (!written) return finish(false);
-  if (!options_.verify) {
-    view_.logLine(msg::kWriteNotVerified);
-    return finish(true);
-  }
-  return PhaseStep::runWork([this] { return tool_.readInto(read_, msg::kVerifyRead); }, false);
-}
-
-PhaseStep EdidSafeOps::verdict(bool readSucceeded) {
-  if (!readSucceeded || !read_.whole()) {
-    view_.logLine(msg::kSafety.verifyReadFailed);
-    return finish(false);
-  }
-  return finish(reportReadBack(read_.bytes(), tool_.sentImage(), view_, msg::kSafety, 0));
 }
 
 }  // namespace tarvex::edid

@@ -149,6 +149,7 @@ bool EdidTool::writeImage(std::span<const std::uint8_t> bytes) {
 }
 
 bool EdidTool::sendImage() {
+  touched_ = false;
   if (!sendBytes(link_, {cmd::kEeprom, cmd::kWrite})) return failAndClose(msg::kLinkLost);
   // The firmware's one-byte answer only says it is ready for the data; its value is not
   // examined.
@@ -159,6 +160,7 @@ bool EdidTool::sendImage() {
   view_.logLine("");
 
   std::copy(image().begin(), image().end(), sent_.begin());
+  touched_ = true;
   if (!sendFromBuffer(link_, kImageOffset, kImageSize)) return failAndClose(msg::kLinkLost);
   const WaitResult done =
       receive(link_, kReplyOffset, kWriteStatusSize, bounds_.writeStatus);

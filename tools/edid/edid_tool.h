@@ -59,6 +59,9 @@ class EdidTool {
   // A read image as the read shows it: the hex dump and an empty line; and its decode.
   void logDump(std::span<const std::uint8_t> image);
   void logDecode(std::span<const std::uint8_t> image);
+  // Whether the last write had begun sending its image bytes: a failure from then on may
+  // leave the EEPROM partly written.
+  bool flashTouched() const { return touched_; }
   // The 256 bytes the last write sent to the EEPROM, padding included.
   std::span<const std::uint8_t, kImageSize> sentImage() const { return sent_; }
 
@@ -89,6 +92,7 @@ class EdidTool {
   LinkState link_{buffer_size::kEdid};
   std::string fileName_;
   std::array<std::uint8_t, kImageSize> sent_{};
+  bool touched_ = false;
 };
 
 }  // namespace tarvex::edid

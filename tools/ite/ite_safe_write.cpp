@@ -5,23 +5,23 @@
 
 namespace tarvex {
 
-SafeWrite iteSafeWrite(IteTool& tool, ToolView& view) {
-  SafeWriteSteps steps;
+SafeChange iteSafeWrite(IteTool& tool, ToolView& view) {
+  SafeChangeSteps steps;
   steps.chooseImage = [&tool] { return tool.chooseWriteImage(); };
   steps.startRead = [&tool](MemoryImage& into, const char* purpose) {
     return tool.startReadInto(into, purpose);
   };
-  steps.startWrite = [&tool](const std::string& fileName, std::vector<std::uint8_t> image) {
+  steps.startChange = [&tool](const std::string& fileName, std::vector<std::uint8_t> image) {
     return tool.startWriteImage(fileName, std::move(image));
   };
-  steps.runWork = [&tool] { return tool.runWorker(); };
-  steps.sentImage = [&tool] { return tool.sentImage(); };
+  steps.runRead = steps.runChange = [&tool] { return tool.runWorker(); };
+  steps.expectedAfter = [&tool] { return std::optional(tool.sentImage()); };
   steps.flashTouched = [&tool] { return tool.flashTouched(); };
   steps.chipSize = IteTool::kFlashSize;
   steps.gauge = kIteGauge;
-  return SafeWrite(std::move(steps), view,
-                   {ite_text::kSafety, ite_text::kPartlyWritten, ite_text::kBackupRead,
-                    ite_text::kVerifyRead, ite_text::kWriteNotVerified});
+  return SafeChange(std::move(steps), view,
+                    {ite_text::kSafety, ite_text::kPartlyWritten, ite_text::kBackupRead,
+                     ite_text::kVerifyRead, ite_text::kWriteNotVerified});
 }
 
 }  // namespace tarvex

@@ -5,26 +5,26 @@
 
 namespace tarvex::kb90 {
 
-SafeWrite kb90SafeWrite(Kb90Tool& tool, ToolView& view) {
-  SafeWriteSteps steps;
+SafeChange kb90SafeWrite(Kb90Tool& tool, ToolView& view) {
+  SafeChangeSteps steps;
   steps.chooseImage = [&tool] { return tool.chooseWriteImage(); };
   steps.startRead = [&tool](MemoryImage& into, const char* purpose) {
     return tool.readInto(into, purpose);
   };
-  steps.startWrite = [&tool](const std::string& fileName, std::vector<std::uint8_t> image) {
+  steps.startChange = [&tool](const std::string& fileName, std::vector<std::uint8_t> image) {
     return tool.writeImage(fileName, std::move(image));
   };
   // The rest of the click handler runs on the worker here: from its first command on, only
   // the worker touches the link.
-  steps.runWork = [&tool] {
+  steps.runRead = steps.runChange = [&tool] {
     tool.beginTransfer();
     return tool.runWorker();
   };
   steps.flashTouched = [&tool] { return tool.flashTouched(); };
   steps.chipSize = kImageSize;
   steps.gauge = 0;
-  return SafeWrite(std::move(steps), view,
-                   {text::kSafety, text::kPartlyWritten, text::kBackupRead, "", ""});
+  return SafeChange(std::move(steps), view,
+                    {text::kSafety, text::kPartlyWritten, text::kBackupRead, "", nullptr});
 }
 
 }  // namespace tarvex::kb90

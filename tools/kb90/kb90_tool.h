@@ -19,7 +19,7 @@
 #include "frame/file_load.h"
 #include "frame/image_sink.h"
 #include "frame/mode_word.h"
-#include "safety/safe_write.h"
+#include "safety/safe_change.h"
 #include "frame/staged_image.h"
 #include "frame/tool_view.h"
 #include "link/ft_device.h"

@@ -1,13 +1,7 @@
 #include "tools/mec16/mec16_safe_ops.h"
 
-#include <filesystem>
-#include <span>
-#include <system_error>
-
 #include "frame/file_load.h"
-#include "safety/image_checks.h"
 #include "safety/image_compare.h"
-#include "safety/partly_changed_line.h"
 #include "tools/mec16/mec16_commands.h"
 #include "tools/mec16/mec16_messages.h"
 
@@ -16,152 +10,91 @@ namespace {
 
 constexpr std::size_t kWriteLimit = std::size_t{kMainWriteBlocks} * kWriteBlockBytes;
 
-// The size of a file longer than what is loaded of it, for the size finding.
-std::uint64_t fullSize(const std::string& path, const LoadedFile& loaded) {
-  if (!loaded.longer) return loaded.bytes.size();
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(path, ec);
-  return ec ? loaded.bytes.size() + 1 : size;
-}
-
 }  // namespace
 
-PhaseStep Mec16SafeOps::finish(bool success) {
-  succeeded_ = success;
-  return PhaseStep::end();
+SafeChangeSteps Mec16SafeOps::commonSteps(ChangeKind kind) {
+  SafeChangeSteps steps;
+  steps.kind = kind;
+  steps.startRead = [this](MemoryImage& into, const char* purpose) {
+    return tool_.startReadInto(into, withInfo_, purpose);
+  };
+  steps.runRead = [this] { return tool_.runWorker(); };
+  steps.readsStoppable = true;
+  steps.flashTouched = [this] { return tool_.flashTouched(); };
+  steps.chipSize = kMainBytes;
+  steps.gauge = 0;
+  return steps;
 }
 
-PhaseStep Mec16SafeOps::readMain(const char* purpose, bool withInfo) {
-  if (!tool_.startReadInto(read_, withInfo, purpose)) return PhaseStep::next(false);
-  return PhaseStep::runRead([this] { return tool_.runWorker(); }, true);
-}
+Mec16SafeOps::Mec16SafeOps(Mec16Tool& tool, Mec16View& view)
+    : tool_(tool),
+      view_(view),
+      write_(
+          [this] {
+            SafeChangeSteps steps = commonSteps(ChangeKind::kWrite);
+            steps.chooseImage = [this] { return chooseImage(); };
+            steps.startChange = [this](const std::string& fileName, std::vector<std::uint8_t> image) {
+              return tool_.startWriteImage(infoBox_, fileName, std::move(image));
+            };
+            steps.runChange = [this] { return tool_.runWorker(); };
+            steps.expectedAfter = [this] { return std::optional(tool_.sentImage()); };
+            steps.acceptChip = [this](std::span<const std::uint8_t> chip, const SafetyOptions& options) {
+              return acceptChip(chip, options);
+            };
+            steps.readChipAlone = text::kBlankCheckRead;
+            return steps;
+          }(),
+          view, {text::kSafety, text::kPartlyWritten, text::kBackupReadMain, text::kVerifyRead,
+                 text::kWriteNotVerified}),
+      erase_(
+          [this] {
+            SafeChangeSteps steps = commonSteps(ChangeKind::kErase);
+            steps.runChange = [this] { return tool_.erase(withInfo_); };
+            return steps;
+          }(),
+          view, {text::kSafety, text::kPartlyErased, text::kBackupReadMain, text::kEraseCheckRead,
+                 nullptr}) {}
 
-PhaseChain Mec16SafeOps::write(const SafetyOptions& options, bool infoBoxChecked) {
-  options_ = options;
-  infoBox_ = infoBoxChecked;
-  succeeded_ = false;
-  backupPath_.clear();
-  PhaseChain chain;
-  chain.add([this](bool) { return chooseAndCheckImage(); });
-  chain.add([this](bool) {
-    if (options_.backup) return readMain(text::kBackupReadMain, false);
-    if (!options_.force) return readMain(text::kBlankCheckRead, false);
-    return PhaseStep::next();
-  });
-  chain.add([this](bool read) { return afterFirstRead(read); });
-  chain.add([this](bool) { return startWrite(); });
-  chain.add([this](bool written) { return afterWrite(written); });
-  chain.add([this](bool read) { return verdict(read, false); });
-  return chain;
-}
-
-PhaseStep Mec16SafeOps::chooseAndCheckImage() {
+std::optional<ChosenImage> Mec16SafeOps::chooseImage() {
   const auto chosen = view_.chooseFile(Mec16Tool::writeDialog());
   if (!chosen) {
     view_.logLine(text::kWriteCancelled);
-    return finish(false);
+    return std::nullopt;
   }
-  fileName_ = *chosen;
   // The whole image is read and looked at before the adapter is touched.
-  LoadedFile loaded = loadFile(fileName_, kWriteLimit);
+  LoadedFile loaded = loadFile(*chosen, kWriteLimit);
   if (loaded.status == LoadStatus::kNotRegularFile) view_.logLine(kNotRegularFileLine);
   if (!loaded.loaded()) {
     view_.logLine(loaded.status == LoadStatus::kReadFailed ? text::kFileReadFailed
                                                            : text::kOpenFailed);
-    return finish(false);
+    return std::nullopt;
   }
-  std::vector<ImageFinding> findings;
-  if (auto size = sizeFinding(fullSize(fileName_, loaded), kMainBytes)) findings.push_back(*size);
-  if (auto blank = blankFinding(loaded.bytes)) findings.push_back(*blank);
-  if (!acceptImageFindings(findings, view_, options_, text::kSafety)) return finish(false);
-  image_ = std::move(loaded.bytes);
-  return PhaseStep::next();
+  return chosenImage(*chosen, std::move(loaded));
 }
 
-PhaseStep Mec16SafeOps::afterFirstRead(bool readSucceeded) {
-  const bool backup = options_.backup;
-  if (!backup && options_.force) return PhaseStep::next();
-  if (!readSucceeded || !read_.whole()) {
-    view_.logLine(backup ? text::kSafety.backupReadFailed : text::kSafety.cancelled);
-    return finish(false);
+bool Mec16SafeOps::acceptChip(std::span<const std::uint8_t> chip, const SafetyOptions& options) {
+  if (!blankMismatch(chip)) return true;
+  view_.logLine(text::kMainNotBlank);
+  if (options.force ||
+      view_.askYesNo(std::string(text::kMainNotBlank) + "\n" + text::kWriteAnyway)) {
+    return true;
   }
-  if (backup && !keepBackup(read_.bytes(), view_, options_, text::kSafety, &backupPath_)) return finish(false);
-  if (blankMismatch(read_.bytes())) {
-    view_.logLine(text::kMainNotBlank);
-    if (!options_.force &&
-        !view_.askYesNo(std::string(text::kMainNotBlank) + "\n" + text::kWriteAnyway)) {
-      view_.logLine(text::kSafety.cancelled);
-      return finish(false);
-    }
-  }
-  return PhaseStep::next();
+  view_.logLine(text::kSafety.cancelled);
+  return false;
 }
 
-PhaseStep Mec16SafeOps::startWrite() {
-  if (!tool_.startWriteImage(infoBox_, fileName_, image_)) return finish(false);
-  return PhaseStep::runWork([this] { return tool_.runWorker(); }, false);
-}
-
-PhaseStep Mec16SafeOps::afterWrite(bool written) {
-  if (!written) {
-    if (tool_.flashTouched()) view_.logLine(partlyChangedLine(text::kPartlyWritten, backupPath_));
-    return finish(false);
-  }
-  if (!options_.verify) {
-    view_.logLine(text::kWriteNotVerified);
-    return finish(true);
-  }
-  const PhaseStep step = readMain(text::kVerifyRead, false);
-  view_.setGaugeColor(0, colors::kYellow);  // the read-back shows as verifying
-  return step;
-}
-
-PhaseStep Mec16SafeOps::verdict(bool readSucceeded, bool blank) {
-  if (!readSucceeded || !read_.whole()) {
-    view_.logLine(text::kSafety.verifyReadFailed);
-    view_.setGaugeColor(0, colors::kRed);
-    return finish(false);
-  }
-  if (blank) return finish(reportBlank(read_.bytes(), view_, text::kSafety, 0));
-  // Past a shorter image the block must still be as erased: old firmware (or a stuck cell)
-  // there would otherwise pass as the image written.
-  std::vector<std::uint8_t> expected = tool_.sentImage();
-  if (expected.size() < read_.bytes().size()) expected.resize(read_.bytes().size(), 0xFF);
-  return finish(reportReadBack(read_.bytes(), expected, view_, text::kSafety, 0));
+PhaseChain Mec16SafeOps::write(const SafetyOptions& options, bool infoBoxChecked) {
+  infoBox_ = infoBoxChecked;
+  withInfo_ = false;  // only the main block is read around a write
+  last_ = &write_;
+  return write_.chain(options);
 }
 
 PhaseChain Mec16SafeOps::erase(const SafetyOptions& options, bool withInfo) {
-  options_ = options;
   withInfo_ = withInfo;
-  succeeded_ = false;
-  backupPath_.clear();
-  PhaseChain chain;
-  chain.add([this](bool) {
-    if (!options_.backup) return PhaseStep::next();
-    return readMain(withInfo_ ? text::kBackupReadMainAndInfo : text::kBackupReadMain, withInfo_);
-  });
-  chain.add([this](bool read) {
-    if (options_.backup) {
-      if (!read || !read_.whole()) {
-        view_.logLine(text::kSafety.backupReadFailed);
-        return finish(false);
-      }
-      if (!keepBackup(read_.bytes(), view_, options_, text::kSafety, &backupPath_)) return finish(false);
-    }
-    return PhaseStep::runWork([this] { return tool_.erase(withInfo_); }, false);
-  });
-  chain.add([this](bool erased) {
-    if (!erased) {
-      if (tool_.flashTouched()) view_.logLine(partlyChangedLine(text::kPartlyErased, backupPath_));
-      return finish(false);
-    }
-    if (!options_.verify) return finish(true);
-    const PhaseStep step = readMain(text::kEraseCheckRead, withInfo_);
-    view_.setGaugeColor(0, colors::kYellow);
-    return step;
-  });
-  chain.add([this](bool read) { return verdict(read, true); });
-  return chain;
+  erase_.setBackupRead(withInfo ? text::kBackupReadMainAndInfo : text::kBackupReadMain);
+  last_ = &erase_;
+  return erase_.chain(options);
 }
 
 }  // namespace tarvex::mec16

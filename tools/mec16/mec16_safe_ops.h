@@ -1,53 +1,41 @@
 #pragma once
-// The MEC16 erase and write as the user runs them: the documented sequence with the safety
-// steps around it, each its own link session.
-//   write: file chosen and checked -> backup read of MAIN (or, with backups off, a blank
-//          check read) -> stop unless MAIN is blank or the user goes on -> the write ->
-//          read-back of MAIN compared with what was sent
-//   erase: backup read of the block(s) -> the erase -> read-back that they are blank
-// A step that is turned off adds no byte on the link: with all of them off (and forced)
-// only the documented sequence runs.
+// The MEC16 erase and write as the user runs them: the documented sequence inside the
+// safety chain, with the MEC16's own parts as its hooks.
+//   write: a main block that is not blank stops the write (erase first) unless the user goes
+//          on; with backups off the block is still read for that check, unless forced
+//   erase: the backup names the blocks it holds; the read-back must find them blank
+// Every read stops at the tool's stop request.
 
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "frame/image_sink.h"
-#include "frame/phase_chain.h"
-#include "safety/safety_net.h"
+#include "safety/safe_change.h"
 #include "tools/mec16/mec16_tool.h"
 
 namespace tarvex::mec16 {
 
 class Mec16SafeOps {
  public:
-  Mec16SafeOps(Mec16Tool& tool, Mec16View& view) : tool_(tool), view_(view) {}
+  Mec16SafeOps(Mec16Tool& tool, Mec16View& view);
 
   // The chains run on this object, which must outlive them. One at a time.
   PhaseChain write(const SafetyOptions& options, bool infoBoxChecked);
   PhaseChain erase(const SafetyOptions& options, bool withInfo);
   // Whether the last chain ended with everything done and confirmed.
-  bool succeeded() const { return succeeded_; }
+  bool succeeded() const { return last_ && last_->succeeded(); }
 
  private:
-  PhaseStep chooseAndCheckImage();
-  PhaseStep readMain(const char* purpose, bool withInfo);
-  PhaseStep afterFirstRead(bool readSucceeded);
-  PhaseStep startWrite();
-  PhaseStep afterWrite(bool written);
-  PhaseStep verdict(bool readSucceeded, bool blank);
-  PhaseStep finish(bool success);
+  SafeChangeSteps commonSteps(ChangeKind kind);
+  std::optional<ChosenImage> chooseImage();
+  bool acceptChip(std::span<const std::uint8_t> chip, const SafetyOptions& options);
 
   Mec16Tool& tool_;
   Mec16View& view_;
-  SafetyOptions options_;
   bool infoBox_ = false;
-  bool withInfo_ = false;
-  std::string fileName_;
-  std::vector<std::uint8_t> image_;
-  MemoryImage read_;
-  std::string backupPath_;  // the backup this chain made, if any
-  bool succeeded_ = false;
+  bool withInfo_ = false;  // the erase and its reads take the information block too
+  SafeChange write_;
+  SafeChange erase_;
+  const SafeChange* last_ = nullptr;
 };
 
 }  // namespace tarvex::mec16

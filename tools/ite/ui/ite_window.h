@@ -15,7 +15,7 @@
 #include "widgets/qt_tool_view.h"
 #include "widgets/safety_controls.h"
 #include "safety/double_read.h"
-#include "safety/safe_write.h"
+#include "safety/safe_change.h"
 #include "tools/ite/ite_controls.h"
 #include "tools/ite/ite_tool.h"
 
@@ -88,7 +88,7 @@ class TITE_FORM : public QtToolView, public IteControls {
   // typed, or kNoSelection for a text that is none of them.
   std::array<int, kPinBoxCount> pins_{};
   QPointer<ReadThread_ITE> worker_;
-  SafeWrite safeWrite_;
+  SafeChange safeWrite_;
   DoubleRead doubleRead_;
   ChainDriver* chain_ = nullptr;
 };

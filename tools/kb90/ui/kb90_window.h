@@ -14,7 +14,7 @@
 #include "widgets/qt_tool_view.h"
 #include "widgets/safety_controls.h"
 #include "safety/double_read.h"
-#include "safety/safe_write.h"
+#include "safety/safe_change.h"
 #include "tools/kb90/kb90_tool.h"
 #include "tools/kb90/kb90_view.h"
 #include "tools/kb90/wiring_help.h"
@@ -88,7 +88,7 @@ class TKB901X_forms : public QtToolView, public kb90::Kb90View, public kb90::Wir
   // A file dialog runs its own event loop inside a click handler; a second click that
   // arrives meanwhile is refused.
   bool inHandler_ = false;
-  SafeWrite safeWrite_;
+  SafeChange safeWrite_;
   DoubleRead doubleRead_;
   ChainDriver* chain_ = nullptr;
 };
